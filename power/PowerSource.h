@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The raw answer of one power status query, before TPowerInfo normalises it.
+struct PowerStatusReading {
+    quint8 ACLineStatus = 255;       // 0 off line, 1 on line, 255 unknown
+    quint8 BatteryFlag = 255;        // 1 high, 2 low, 4 critical, 8 charging, 128 none, 255 unknown
+    quint8 BatteryLifePercent = 255; // 0..100, 255 unknown
+    qint32 BatteryLifeTime = -1;     // seconds, -1 unknown
+};
+
+// The desktop work area; right and bottom are exclusive.
+struct WorkAreaRect {
+    qint32 Left = 0;
+    qint32 Top = 0;
+    qint32 Right = 0;
+    qint32 Bottom = 0;
+};
+
+// Where power readings come from: the kernel, or a script in tests and the demo.
+class PowerSource {
+public:
+    virtual ~PowerSource() = default;
+    virtual PowerStatusReading readPowerStatus() = 0;
+    virtual WorkAreaRect readWorkArea() = 0;
+};
