@@ -67,21 +67,32 @@ void Frame3D(QPainter &painter, QRect &rect, TColor a, TColor b, int width);
 TColor CalcAdvancedColor(TColor base, TColor old, TAdvColors amount, TColorCalcType type);
 
 // Paints the parent's background and own drawing behind control onto painter (whose origin is
-// the control's top-left).
+// the control's top-left). The parent is rendered without its children, so a transparent
+// control never paints itself (or its siblings) recursively.
 void DrawParentImage(QWidget *control, QPainter &painter);
 
 // The embossed disabled-look copy of a glyph: the outline-coloured pixels of source, in
-// highlight (offset 1,1, when drawHighlight) and shadow on back.
+// highlight (offset 1,1, when drawHighlight) and shadow on back. For a one-bit source the black
+// pixels are taken instead (all of them when outline is white). Fully transparent pixels never
+// count. The result is an RGB32 image of the source's size (null for an empty source).
 QImage CreateDisabledBitmap(const QImage &source, TColor outline, TColor back, TColor highlight,
                             TColor shadow, bool drawHighlight);
 
 // Places a glyph (null image = none) and a single-line caption inside client.
 void CalcButtonLayout(const QFont &font, const QRect &client, const QPoint &offset,
                       TButtonLayout layout, int spacing, int margin, const QImage &glyph,
-                      int numGlyphs, const QString &caption, QRect &textBounds,
-                      QPoint &glyphPos);
+                      int numGlyphs, const QString &caption, QRect &textBounds, QPoint &glyphPos);
 
-quint16 Min(quint16 a, quint16 b);
+quint16 Min(quint16 a, quint16 b); // the first when equal
 QFontMetrics GetFontMetrics(const QFont &font);
 int GetFontHeight(const QFont &font);
+// True when the two rectangles overlap; sharing only an edge is no overlap.
 bool RectInRect(const QRect &a, const QRect &b);
+
+// Colour inheritance between kit controls. A kit control that has a Color publishes it to its
+// children under this dynamic property (as uint); a plain Qt parent (a form) has the button face
+// colour unless its palette was set explicitly. Kit controls map QEvent::PaletteChange to
+// CMParentColorChanged and QEvent::ApplicationPaletteChange to CMSysColorChange.
+inline constexpr char kKitColorProperty[] = "kitColor";
+TColor ParentColorOf(const QWidget *control); // the colour control takes while ParentColor is set
+void PublishKitColor(QWidget *control, TColor color);

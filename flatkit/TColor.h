@@ -16,7 +16,10 @@ inline constexpr TColor clWindowText = 0x80000008;
 inline constexpr TColor clBlack = 0x00000000;
 inline constexpr TColor clWhite = 0x00FFFFFF;
 
-constexpr bool IsSystemColor(TColor color) { return (color & 0x80000000u) != 0; }
+constexpr bool IsSystemColor(TColor color)
+{
+    return (color & 0x80000000u) != 0;
+}
 
 // Resolves a system colour to its current RGB value (0x00BBGGRR); explicit colours pass.
 TColor ColorToRGB(TColor color);
