@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# Measures what Voltline costs while it runs, side by side with two peers: the Qt floor
+# (voltline-baseline: a frameless label rewritten by one 1 s timer) and Debian's cbatticon.
+#
+#   bench/footprint.sh [VOLTLINE]          (as root; default VOLTLINE: build/app/voltline)
+#
+# Each program runs alone for FOOTPRINT_SECONDS (60) on a fresh Xvfb with openbox and a
+# trayer tray, against a fake battery (57 %, discharging, AC offline) bind-mounted over
+# /sys/class/power_supply in a private mount namespace, with a fresh temporary HOME and
+# XDG folders and private D-Bus buses. Figures:
+#   pss_kb     proportional set size at the end (/proc/PID/smaps_rollup)
+#   cpu_ms     CPU time per minute of all threads after FOOTPRINT_WARMUP (10) seconds
+#   wakeups    context switches per minute of all threads (voluntary + involuntary)
+#   threads    thread count at the end
+#   map_ms     time from fork() to the first MapNotify of one of its windows
+# Environment: FOOTPRINT_SECONDS, FOOTPRINT_WARMUP, FOOTPRINT_BUILD (build folder),
+# FOOTPRINT_PROGRAMS (subset of "baseline voltline cbatticon"), FOOTPRINT_KEEP=1 keeps the
+# temporary folder.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+repo="$(cd "$here/.." && pwd)"
+build="${FOOTPRINT_BUILD:-$repo/build}"
+voltline="${1:-$build/app/voltline}"
+baseline="$build/bench/baseline/voltline-baseline"
+probe="$build/bench/mapprobe/voltline-mapprobe"
+seconds="${FOOTPRINT_SECONDS:-60}"
+warmup="${FOOTPRINT_WARMUP:-10}"
+programs="${FOOTPRINT_PROGRAMS:-baseline voltline cbatticon}"
+
+die() { echo "footprint: $*" >&2; exit 1; }
+
+if [ "${FOOTPRINT_IN_NS:-}" != 1 ]; then
+    [ "$(id -u)" -eq 0 ] || die "run as root (needs a private mount namespace)"
+    for t in Xvfb openbox trayer xdotool dbus-daemon unshare; do
+        command -v "$t" >/dev/null || die "missing $t (scripts/deps.sh test)"
+    done
+    [ -x "$baseline" ] && [ -x "$probe" ] ||
+        die "build the helpers first: cmake --build build --target voltline-baseline voltline-mapprobe"
+    [ "$warmup" -lt "$seconds" ] || die "FOOTPRINT_WARMUP must be below FOOTPRINT_SECONDS"
+    FOOTPRINT_IN_NS=1 exec unshare -m --propagation private "$0" "$voltline"
+fi
+
+work="$(mktemp -d /tmp/voltline-footprint.XXXXXX)"
+cleanup() {
+    local p
+    for p in ${cleanup_pids:-}; do kill "$p" 2>/dev/null || true; done
+    umount /sys/class/power_supply 2>/dev/null || true
+    [ "${FOOTPRINT_KEEP:-}" = 1 ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The fake battery: 57 % of 50 Wh, draining at 9.5 W; mains offline.
+ps="$work/power_supply"
+mkdir -p "$ps/BAT0" "$ps/AC"
+put() { printf '%s\n' "$2" >"$1"; }
+put "$ps/BAT0/type" Battery
+put "$ps/BAT0/present" 1
+put "$ps/BAT0/status" Discharging
+put "$ps/BAT0/capacity" 57
+put "$ps/BAT0/energy_now" 28500000
+put "$ps/BAT0/energy_full" 50000000
+put "$ps/BAT0/power_now" 9500000
+put "$ps/AC/type" Mains
+put "$ps/AC/online" 0
+mount --bind "$ps" /sys/class/power_supply
+
+# Sums "field" over all threads: schedstat's first field is the time on CPU in ns.
+cpu_ns() {
+    local pid=$1 sum=0 t v
+    for t in /proc/"$pid"/task/*/schedstat; do
+        read -r v _ <"$t" 2>/dev/null || continue
+        sum=$((sum + v))
+    done
+    echo "$sum"
+}
+switches() {
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { print s + 0 }' \
+        /proc/"$1"/task/*/status 2>/dev/null
+}
+now_ns() { date +%s%N; }
+
+# Waits up to $2 tenths of a second for command $1 to succeed.
+wait_for() {
+    local cmd=$1 n=${2:-100}
+    while ! eval "$cmd" >/dev/null 2>&1; do
+        n=$((n - 1))
+        [ "$n" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# measure NAME COMMAND...: one program on its own display; writes $work/NAME.result.
+measure() {
+    local name=$1
+    shift
+    local dir="$work/$name"
+    mkdir -p "$dir/home" "$dir/config" "$dir/xdg" "$dir/runtime"
+    chmod 700 "$dir/runtime"
+    export HOME="$dir/home" XDG_CONFIG_HOME="$dir/config" XDG_CONFIG_DIRS="$dir/xdg"
+    export XDG_RUNTIME_DIR="$dir/runtime"
+    unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+
+    local dispfile="$dir/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dispfile" 2>"$dir/xvfb.log" &
+    local xvfb=$!
+    cleanup_pids="$xvfb"
+    wait_for "[ -s '$dispfile' ]" 100 || die "$name: Xvfb did not start"
+    export DISPLAY=":$(cat "$dispfile")"
+
+    # Private buses: the session one for the tray, and a stand-in system bus so nothing
+    # here can reach the real logind.
+    local bus
+    bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile)"
+    export DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
+    export DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
+    local buspid
+    buspid="$(sed -n 2p <<<"$bus")"
+    cleanup_pids="$cleanup_pids $buspid"
+
+    openbox >"$dir/openbox.log" 2>&1 &
+    local wm=$!
+    cleanup_pids="$cleanup_pids $wm"
+    wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" 100 ||
+        die "$name: openbox did not start"
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        --SetPartialStrut true --transparent false >"$dir/trayer.log" 2>&1 &
+    local tray=$!
+    cleanup_pids="$cleanup_pids $tray"
+    wait_for "xdotool search --classname panel" 100 || die "$name: trayer did not start"
+
+    local out="$dir/probe.out"
+    "$probe" "$@" >"$out" 2>"$dir/program.log" &
+    local probepid=$!
+    cleanup_pids="$cleanup_pids $probepid"
+    wait_for "grep -q '^pid ' '$out'" 50 || die "$name: did not start"
+    local pid
+    pid="$(awk '/^pid /{print $2}' "$out")"
+    local start
+    start="$(now_ns)"
+
+    sleep "$warmup"
+    local c1 s1 t1 c2 s2 t2
+    c1="$(cpu_ns "$pid")"
+    s1="$(switches "$pid")"
+    t1="$(now_ns)"
+    sleep "$((seconds - warmup))"
+    c2="$(cpu_ns "$pid")"
+    s2="$(switches "$pid")"
+    t2="$(now_ns)"
+    [ -d /proc/"$pid" ] || die "$name: ended during the run (see $dir/program.log)"
+
+    local pss threads map
+    pss="$(awk '/^Pss:/{print $2}' /proc/"$pid"/smaps_rollup)"
+    threads="$(ls /proc/"$pid"/task | wc -l)"
+    map="$(awk '/^first_map_ms /{print $2}' "$out")"
+    [ -n "$map" ] || map=NA
+
+    awk -v c="$((c2 - c1))" -v s="$((s2 - s1))" -v t="$((t2 - t1))" \
+        -v pss="$pss" -v th="$threads" -v map="$map" 'BEGIN {
+            min = t / 60e9
+            printf "pss_kb=%d\ncpu_ms=%.1f\nwakeups=%.1f\nthreads=%d\nmap_ms=%s\n",
+                   pss, c / 1e6 / min, s / min, th, map
+        }' >"$work/$name.result"
+
+    kill -TERM "$probepid" 2>/dev/null || true
+    wait "$probepid" 2>/dev/null || true
+    kill "$tray" "$wm" "$buspid" 2>/dev/null || true
+    wait "$tray" "$wm" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    cleanup_pids=""
+    echo "measured $name ($((($(now_ns) - start) / 1000000000)) s)" >&2
+}
+
+for p in $programs; do
+    case "$p" in
+    baseline) measure baseline "$baseline" ;;
+    cbatticon) measure cbatticon cbatticon ;;
+    voltline)
+        if [ -x "$voltline" ]; then
+            measure voltline "$voltline"
+        else
+            echo "footprint: $voltline not built; measuring the peers only" >&2
+        fi
+        ;;
+    *) die "unknown program $p" ;;
+    esac
+done
+
+get() { sed -n "s/^$2=//p" "$work/$1.result" 2>/dev/null || true; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {
+    if (a == "" || b == "" || a == "NA" || b == "NA" || b == 0) print "-"; else printf "%.2f", a / b }'; }
+
+echo
+echo "Footprint over ${seconds} s (steady figures after ${warmup} s), $(nproc) cores"
+printf '| %-24s | %10s | %10s | %10s | %12s | %12s |\n' figure voltline baseline cbatticon \
+    "vs baseline" "vs cbatticon"
+printf '|%s|%s|%s|%s|%s|%s|\n' -------------------------- ------------ ------------ \
+    ------------ -------------- --------------
+for f in "pss_kb:PSS (kB)" "cpu_ms:CPU (ms/min)" "wakeups:context switches/min" \
+    "threads:threads" "map_ms:first window (ms)"; do
+    key=${f%%:*}
+    label=${f#*:}
+    v=$(get voltline "$key")
+    b=$(get baseline "$key")
+    c=$(get cbatticon "$key")
+    printf '| %-24s | %10s | %10s | %10s | %12s | %12s |\n' "$label" "${v:--}" "${b:--}" \
+        "${c:--}" "$(ratio "$v" "$b")" "$(ratio "$v" "$c")"
+done
+
+# Voltline's own targets: close to the toolkit's floor.
+if [ -s "$work/voltline.result" ] && [ -s "$work/baseline.result" ]; then
+    echo
+    awk -v vc="$(get voltline cpu_ms)" -v bc="$(get baseline cpu_ms)" \
+        -v vw="$(get voltline wakeups)" -v vp="$(get voltline pss_kb)" \
+        -v bp="$(get baseline pss_kb)" -v vm="$(get voltline map_ms)" \
+        -v bm="$(get baseline map_ms)" 'BEGIN {
+        check("CPU <= 1.2 x baseline", vc <= 1.2 * bc, sprintf("%.1f vs %.1f", vc, 1.2 * bc))
+        check("context switches <= 65/min", vw <= 65, sprintf("%.1f", vw))
+        check("PSS <= baseline + 6 MB", vp <= bp + 6144, sprintf("%d vs %d kB", vp, bp + 6144))
+        check("first window <= 1.5 x baseline", vm != "NA" && vm <= 1.5 * bm,
+              sprintf("%s vs %.1f ms", vm, 1.5 * bm))
+    }
+    function check(what, ok, detail) { printf "%-34s %-6s %s\n", what, ok ? "met" : "MISSED", detail }'
+fi
