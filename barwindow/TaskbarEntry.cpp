@@ -1,0 +1,75 @@
+#include "TaskbarEntry.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t *conn, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(conn, 0, uint16_t(strlen(name)), name);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(conn, cookie, nullptr);
+    if (!reply)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply->atom;
+    free(reply);
+    return atom;
+}
+
+} // namespace
+
+void setSkipTaskbar(QWindow *window, bool skip)
+{
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t *conn = x11->connection();
+    const auto id = xcb_window_t(window->winId());
+    const xcb_atom_t state = internAtom(conn, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = internAtom(conn, "_NET_WM_STATE_SKIP_TASKBAR");
+    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE)
+        return;
+
+    if (window->isVisible()) {
+        // A mapped window asks the window manager, which owns the property from now on.
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = id;
+        event.type = state;
+        event.data.data32[0] = skip ? 1 : 0; // _NET_WM_STATE_ADD / _REMOVE
+        event.data.data32[1] = skipTaskbar;
+        event.data.data32[3] = 1; // from a normal application
+        xcb_send_event(conn, 0, screen->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&event));
+    } else {
+        // An unmapped window carries the wish in its own property, read when it is mapped.
+        std::vector<xcb_atom_t> atoms;
+        const xcb_get_property_cookie_t cookie =
+            xcb_get_property(conn, 0, id, state, XCB_ATOM_ATOM, 0, 64);
+        if (xcb_get_property_reply_t *reply = xcb_get_property_reply(conn, cookie, nullptr)) {
+            if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+                const auto *data = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+                atoms.assign(data, data + xcb_get_property_value_length(reply) / 4);
+            }
+            free(reply);
+        }
+        std::erase(atoms, skipTaskbar);
+        if (skip)
+            atoms.push_back(skipTaskbar);
+        xcb_change_property(conn, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
+                            uint32_t(atoms.size()), atoms.data());
+    }
+    xcb_flush(conn);
+}
