@@ -1,0 +1,299 @@
+#include "Monitor.h"
+
+#include "BarSettings.h"
+#include "MonitorHost.h"
+#include "ShutdownRequester.h"
+#include "TPowerInfo.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QString kBatteryHint = QStringLiteral("Battery Power - Right click for menu");
+const QString kChargingHint = QStringLiteral("Battery Charging - Right click for menu");
+const QString kACHint = QStringLiteral("AC Power - Right click for menu");
+const QString kNoneHint = QStringLiteral("Right click for menu");
+
+constexpr qint32 kMinimumInterval = 15;
+// While at 100 % every learned interval counts as this long.
+constexpr qint32 kFullInterval = 200;
+
+// Folds one interval into a stored mean. The stored pair may come from an old or hand-edited
+// file: a count of 0 or less means there is no history to weigh (the interval becomes the
+// mean), a negative mean counts as 0, and the arithmetic is 64-bit with the results saturated
+// to 32 bits.
+void foldInterval(qint32 &mean, qint32 &taken, qint32 interval)
+{
+    if (taken <= 0) {
+        mean = std::max(interval, 0);
+        taken = 1;
+        return;
+    }
+    const qint64 oldMean = std::max<qint64>(mean, 0);
+    const qint64 newMean = (oldMean * taken + interval) / (qint64(taken) + 1);
+    mean = qint32(std::clamp<qint64>(newMean, 0, std::numeric_limits<qint32>::max()));
+    if (taken < std::numeric_limits<qint32>::max())
+        ++taken;
+}
+
+QString twoDigits(qint32 value)
+{
+    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
+Monitor::Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats,
+                 MonitorHost &host, ShutdownRequester &shutdown)
+    : m_power(power)
+    , m_settings(settings)
+    , m_stats(stats)
+    , m_host(host)
+    , m_shutdown(shutdown)
+{
+}
+
+void Monitor::StartMonitor()
+{
+    StatusCode = m_power.BatteryStatus();
+    PreviousStatusCode = 130;
+    Percent = m_power.BatteryPercent();
+    LearnAndEstimate();
+    ReferencePercent = m_power.BatteryPercent();
+}
+
+void Monitor::showState(qint32 statusCode, QChar state, quint32 color, const QString &hint)
+{
+    StatusCode = statusCode;
+    m_host.setHintText(hint);
+    DisplayState = state;
+    m_host.setGaugeColor(color);
+}
+
+void Monitor::classifyOnBattery()
+{
+    if (Percent > m_settings.WarnPercent) {
+        const QChar state = Percent >= 67  ? QLatin1Char('F')
+                            : Percent > 33 ? QLatin1Char('H')
+                                           : QLatin1Char('E');
+        showState(2, state, kBlue, kBatteryHint);
+    } else if (m_settings.ShutdownPercent != 0 && Percent <= m_settings.ShutdownPercent) {
+        // Status, hint, colour and state stay as the previous tick left them.
+        shutdownBranch();
+    } else {
+        showState(4, QLatin1Char('W'), kRed, kBatteryHint);
+    }
+}
+
+void Monitor::classifyOnMains(qint32 powerSupply, qint32 batteryStatus)
+{
+    // Charging wins whatever the mains state, even one that cannot be determined.
+    if (batteryStatus == 8 || batteryStatus == 9 || batteryStatus == 10)
+        showState(8, QLatin1Char('C'), kGreen, kChargingHint);
+    else if (powerSupply == 1 && Percent == 100)
+        showState(23, QLatin1Char('A'), kPurple, kACHint);
+    else if (powerSupply == 1)
+        showState(8, QLatin1Char('C'), kGreen, kChargingHint);
+    else
+        showState(129, QLatin1Char('N'), kYellow, kNoneHint);
+}
+
+void Monitor::shutdownBranch()
+{
+    if (ShutdownDone)
+        return;
+    m_host.SaveSettings();
+    // Set before asking, so that a tick while the system closes programs does not ask again.
+    ShutdownDone = true;
+    ForceShutdown();
+}
+
+void Monitor::tmrComputeInfoTimer(QObject *)
+{
+    Percent = m_power.BatteryPercent();
+    PercentText = QString::number(Percent);
+    if (SecondsSinceChange < std::numeric_limits<qint32>::max())
+        ++SecondsSinceChange;
+
+    const qint32 powerSupply = m_power.PowerSupply();
+    if (powerSupply == 0)
+        classifyOnBattery();
+    else
+        classifyOnMains(powerSupply, m_power.BatteryStatus());
+
+    if (Percent == 100)
+        SecondsSinceChange = kFullInterval;
+
+    if (Percent != ReferencePercent)
+        LearnAndEstimate();
+
+    if (StatusCode != PreviousStatusCode) {
+        // Recorded before the box opens: a nested tick with the same status opens no other.
+        PreviousStatusCode = StatusCode;
+        if (m_settings.PopupBoxStatus && !SuppressNextPopup)
+            mnuBatteryStatusClick();
+        SuppressNextPopup = false;
+        LearnAndEstimate();
+    }
+
+    // The box above may have let nested ticks run: from here on only the current state counts.
+    if (Percent > 100) {
+        m_host.setGaugePosition(0);
+        m_host.setPercentText(QStringLiteral("0%"));
+    } else {
+        m_host.setGaugePosition(Percent);
+        m_host.setPercentText(PercentText + QLatin1Char('%'));
+    }
+
+    if (m_settings.Snap && m_host.isWindowNormal())
+        m_host.SnapToEdges();
+
+    if (DisplayState != PreviousDisplayState) {
+        // The repaint erases the old icon; the next tick draws the new one.
+        m_host.invalidateWindow();
+        PreviousDisplayState = DisplayState;
+        m_host.UpdateTrayTip();
+        return;
+    }
+    m_host.drawStateIcon(DisplayState, IconLeft, 2, IconWidth, IconHeight);
+}
+
+void Monitor::mnuBatteryStatusClick(QObject *)
+{
+    BuildStatusMessage();
+    m_host.showStatusBox(QStringLiteral("Battery Status"), StatusMessage, StatusCode == 4);
+}
+
+void Monitor::BuildStatusMessage()
+{
+    switch (StatusCode) {
+    case 1:
+        StatusMessage = QStringLiteral("Battery Power Full");
+        return;
+    case 2:
+        StatusMessage = QStringLiteral("Battery Power OK");
+        return;
+    case 4:
+        StatusMessage = QStringLiteral("Battery Power Critical");
+        return;
+    case 8:
+    case 9:
+    case 10:
+        StatusMessage = QStringLiteral("Battery Charging");
+        return;
+    case 23:
+        StatusMessage = QStringLiteral("Battery Power Full - AC Power");
+        return;
+    case 128:
+        StatusMessage = QStringLiteral("No System Battery");
+        return;
+    case 129:
+        StatusMessage = QStringLiteral("Error! Cannot Determine Battery Status");
+        return;
+    default:
+        break;
+    }
+    switch (m_power.PowerSupply()) {
+    case 0:
+        StatusMessage = QStringLiteral("Battery Power OK");
+        break;
+    case 1:
+        StatusMessage = QStringLiteral("Battery Charging");
+        break;
+    default:
+        StatusMessage = QStringLiteral("Error! Cannot Determine Battery Status");
+        break;
+    }
+}
+
+void Monitor::LearnAndEstimate()
+{
+    if (SecondsSinceChange < kMinimumInterval) {
+        SecondsSinceChange = 0;
+        ReferencePercent = m_power.BatteryPercent();
+        return;
+    }
+    if (StatusCode <= 4) {
+        foldInterval(m_stats.DrainTime, m_stats.DrainTaken, SecondsSinceChange);
+        SecondsSinceChange = 0;
+        ReferencePercent = m_power.BatteryPercent();
+        EstimateSeconds = qint64(m_stats.DrainTime) * ReferencePercent;
+    } else {
+        foldInterval(m_stats.ChargeTime, m_stats.ChargeTaken, SecondsSinceChange);
+        SecondsSinceChange = 0;
+        ReferencePercent = m_power.BatteryPercent();
+        EstimateSeconds = qint64(100 - ReferencePercent) * m_stats.ChargeTime;
+    }
+    SplitEstimate();
+    if (Percent % 2 == 0)
+        m_host.SaveSettings();
+}
+
+void Monitor::SplitEstimate()
+{
+    if (EstimateSeconds >= 3600) {
+        CountdownHours = qint32((EstimateSeconds / 3600) % 256);
+        EstimateSeconds %= 3600;
+    } else {
+        CountdownHours = 0;
+    }
+    if (EstimateSeconds >= 60) {
+        CountdownMinutes = qint32(EstimateSeconds / 60);
+        EstimateSeconds %= 60;
+    } else {
+        CountdownMinutes = 0;
+    }
+    CountdownSeconds = qint32(EstimateSeconds);
+}
+
+void Monitor::StepCountdown()
+{
+    --CountdownSeconds;
+    if (CountdownSeconds < 0) {
+        --CountdownMinutes;
+        if (CountdownMinutes >= 0) {
+            CountdownSeconds = 59;
+        } else if (CountdownHours > 0) {
+            CountdownSeconds = 59;
+            CountdownMinutes = 59;
+            --CountdownHours;
+        } else {
+            // Stops at 0:00:00 and stays there until the next accepted change.
+            CountdownHours = 0;
+            CountdownMinutes = 0;
+            CountdownSeconds = 0;
+        }
+    }
+    TimeText = QString::number(CountdownHours) + QLatin1Char(':') + twoDigits(CountdownMinutes) +
+               QLatin1Char(':') + twoDigits(CountdownSeconds);
+}
+
+void Monitor::tmrDisplayInfoTimer(QObject *)
+{
+    StepCountdown();
+    if (Percent < 100 || (Percent == 100 && StatusCode != 23)) {
+        m_host.setTimeText(TimeText);
+        m_host.setApplicationTitle(PercentText + QStringLiteral("%, ") + TimeText +
+                                   QStringLiteral(" : Voltline"));
+    } else if (Percent == 100) {
+        m_host.setTimeText(QStringLiteral("0:00:00"));
+        m_host.setApplicationTitle(PercentText + QStringLiteral("%, FULL : Voltline"));
+    } else {
+        m_host.setTimeText(QStringLiteral("0:00:00"));
+        m_host.setApplicationTitle(QStringLiteral("0%, Error! : Voltline"));
+    }
+}
+
+bool Monitor::ForceShutdown()
+{
+    switch (m_shutdown.requestPowerOff(false)) {
+    case ShutdownRequester::Result::Accepted:
+        return true;
+    case ShutdownRequester::Result::NeedsRights:
+        return m_shutdown.requestPowerOff(true) == ShutdownRequester::Result::Accepted;
+    case ShutdownRequester::Result::Failed:
+        break;
+    }
+    return false;
+}

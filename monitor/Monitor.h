@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QtGlobal>
+
+class QObject;
+class TPowerInfo;
+class MonitorHost;
+class ShutdownRequester;
+struct BarSettings;
+struct DischargeStatistics;
+
+// The battery monitor: classifies each sample, learns the drain and charge rates, runs the
+// countdown and writes every text the strip shows. It reaches the window only through
+// MonitorHost; the window owns the timers and calls the two ticks.
+class Monitor {
+public:
+    Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats, MonitorHost &host,
+            ShutdownRequester &shutdown);
+
+    // Gauge colours, 0x00BBGGRR.
+    static constexpr quint32 kBlue = 0x00FF0000;
+    static constexpr quint32 kRed = 0x000000FF;
+    static constexpr quint32 kGreen = 0x00008000;
+    static constexpr quint32 kPurple = 0x00800080;
+    static constexpr quint32 kYellow = 0x0000FFFF;
+
+    Monitor(const Monitor &) = delete;
+    Monitor &operator=(const Monitor &) = delete;
+
+    // Seeds the monitor from the sampler; once, after the settings are loaded.
+    void StartMonitor();
+    // The compute tick (tmrComputeInfo).
+    void tmrComputeInfoTimer(QObject *sender = nullptr);
+    // The display tick (tmrDisplayInfo).
+    void tmrDisplayInfoTimer(QObject *sender = nullptr);
+    // Builds the status message and shows the status box; also the menu's "Battery Status".
+    void mnuBatteryStatusClick(QObject *sender = nullptr);
+
+    void BuildStatusMessage();
+    void LearnAndEstimate();
+    void SplitEstimate();
+    void StepCountdown();
+    // Asks for a normal power-off; true when it was accepted.
+    bool ForceShutdown();
+
+    // Monitor state, read (and for the icon box, written) by the window.
+    qint32 Percent = 0;
+    QString PercentText;
+    qint32 StatusCode = 0;
+    qint32 PreviousStatusCode = 130;
+    QChar DisplayState = QLatin1Char('F');
+    QChar PreviousDisplayState = QLatin1Char('Q');
+    bool SuppressNextPopup = true;
+    QString StatusMessage;
+    qint32 IconLeft = 136;
+    qint32 IconWidth = 16;
+    qint32 IconHeight = 16;
+
+    qint32 SecondsSinceChange = 30;
+    qint32 ReferencePercent = 0;
+    // 64 bits: a large learned mean times 100 % does not fit in 32.
+    qint64 EstimateSeconds = 0;
+    qint32 CountdownHours = 0;
+    qint32 CountdownMinutes = 0;
+    qint32 CountdownSeconds = 0;
+    QString TimeText;
+
+    bool ShutdownDone = false;
+
+private:
+    void classifyOnBattery();
+    void classifyOnMains(qint32 powerSupply, qint32 batteryStatus);
+    void showState(qint32 statusCode, QChar state, quint32 color, const QString &hint);
+    void shutdownBranch();
+
+    TPowerInfo &m_power;
+    BarSettings &m_settings;
+    DischargeStatistics &m_stats;
+    MonitorHost &m_host;
+    ShutdownRequester &m_shutdown;
+};

@@ -1,0 +1,279 @@
+#include "SysfsPowerMapping.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+TEST(SysfsValue, ParsesKernelIntegers)
+{
+    struct Row {
+        const char *name;
+        QByteArray text;
+        std::optional<qint64> want;
+    };
+    const Row rows[] = {
+        {"plain", "42\n", 42},
+        {"no newline", "7", 7},
+        {"zero", "0\n", 0},
+        {"negative", "-1500000\n", -1500000},
+        {"plus sign", "+5", 5},
+        {"surrounding blanks", "  12 \n", 12},
+        {"empty", "", std::nullopt},
+        {"newline only", "\n", std::nullopt},
+        {"sign only", "-", std::nullopt},
+        {"junk", "abc", std::nullopt},
+        {"trailing junk", "12abc", std::nullopt},
+        {"inner blank", "1 2", std::nullopt},
+        {"decimal point", "1.5", std::nullopt},
+        {"nul byte", QByteArray("12\0", 3), std::nullopt},
+        {"largest", "9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"smallest", "-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"one past largest", "9223372036854775808", std::nullopt},
+        {"one past smallest", "-9223372036854775809", std::nullopt},
+        {"huge", "99999999999999999999999999", std::nullopt},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(parseSysfsInt(r.text), r.want);
+    }
+}
+
+TEST(SysfsValue, ParsesWords)
+{
+    EXPECT_EQ(parseSupplyKind("Battery\n"), SupplyKind::Battery);
+    for (const char *mains : {"Mains", "USB", "USB_C", "USB_PD", "USB_PD_DRP\n"})
+        EXPECT_EQ(parseSupplyKind(mains), SupplyKind::Mains) << mains;
+    for (const char *other : {"", "UPS", "Wireless", "battery", "USB_DCP"})
+        EXPECT_EQ(parseSupplyKind(other), SupplyKind::Other) << other;
+    EXPECT_EQ(parseSupplyScope("Device\n"), SupplyScope::Device);
+    EXPECT_EQ(parseSupplyScope("System"), SupplyScope::System);
+    EXPECT_EQ(parseSupplyScope("Unknown"), SupplyScope::Other);
+    EXPECT_EQ(parseChargeState("Not charging\n"), ChargeState::NotCharging);
+    EXPECT_EQ(parseChargeState("Discharging"), ChargeState::Discharging);
+    EXPECT_EQ(parseChargeState("Unknown"), ChargeState::Unknown);
+    EXPECT_EQ(parseChargeState(""), ChargeState::Unknown);
+}
+
+PowerSupplyAttributes mains(std::optional<qint64> online)
+{
+    PowerSupplyAttributes s;
+    s.kind = SupplyKind::Mains;
+    s.online = online;
+    return s;
+}
+
+PowerSupplyAttributes battery(ChargeState status, std::optional<qint64> capacity)
+{
+    PowerSupplyAttributes s;
+    s.kind = SupplyKind::Battery;
+    s.status = status;
+    s.capacity = capacity;
+    return s;
+}
+
+PowerSupplyAttributes energyBattery(ChargeState status, qint64 now, qint64 full,
+                                    std::optional<qint64> power = std::nullopt)
+{
+    PowerSupplyAttributes s = battery(status, std::nullopt);
+    s.energyNow = now;
+    s.energyFull = full;
+    s.powerNow = power;
+    return s;
+}
+
+PowerSupplyAttributes chargeBattery(ChargeState status, qint64 now, qint64 full,
+                                    std::optional<qint64> current = std::nullopt)
+{
+    PowerSupplyAttributes s = battery(status, std::nullopt);
+    s.chargeNow = now;
+    s.chargeFull = full;
+    s.currentNow = current;
+    return s;
+}
+
+PowerSupplyAttributes with(PowerSupplyAttributes s, SupplyScope scope,
+                           std::optional<qint64> present = std::nullopt)
+{
+    s.scope = scope;
+    s.present = present;
+    return s;
+}
+
+using CS = ChargeState;
+
+TEST(SysfsMapping, MapsSuppliesToRawStatus)
+{
+    struct Row {
+        const char *name;
+        std::vector<PowerSupplyAttributes> supplies;
+        int ac, flag, percent;
+        qint32 seconds;
+    };
+    const Row rows[] = {
+        {"nothing at all: a desktop on mains", {}, 1, 128, 255, -1},
+        {"mains only, offline", {mains(0)}, 0, 128, 255, -1},
+        {"mains online, battery charging", {mains(1), battery(CS::Charging, 50)}, 1, 8, 50, -1},
+        {"mains offline wins over battery state",
+         {mains(0), battery(CS::Charging, 50)},
+         0,
+         8,
+         50,
+         -1},
+        {"mains online flag unreadable",
+         {mains(std::nullopt), battery(CS::Discharging, 50)},
+         0,
+         0,
+         50,
+         -1},
+        {"one of two mains online", {mains(0), mains(1), battery(CS::Full, 100)}, 1, 1, 100, -1},
+        {"no mains, discharging", {battery(CS::Discharging, 80)}, 0, 1, 80, -1},
+        {"no mains, full", {battery(CS::Full, 100)}, 1, 1, 100, -1},
+        {"no mains, not charging", {battery(CS::NotCharging, 60)}, 1, 0, 60, -1},
+        {"no mains, state unknown", {battery(CS::Unknown, 60)}, 255, 0, 60, -1},
+        {"nothing readable", {battery(CS::Unknown, std::nullopt)}, 255, 255, 255, -1},
+        {"status without charge", {battery(CS::Charging, std::nullopt)}, 1, 8, 255, -1},
+        {"level 67 is high", {battery(CS::Discharging, 67)}, 0, 1, 67, -1},
+        {"level 66 is middle", {battery(CS::Discharging, 66)}, 0, 0, 66, -1},
+        {"level 33 is middle", {battery(CS::Discharging, 33)}, 0, 0, 33, -1},
+        {"level 32 is low", {battery(CS::Discharging, 32)}, 0, 2, 32, -1},
+        {"level 5 is low", {battery(CS::Discharging, 5)}, 0, 2, 5, -1},
+        {"level 4 is critical", {battery(CS::Discharging, 4)}, 0, 4, 4, -1},
+        {"charging and low", {mains(1), battery(CS::Charging, 20)}, 1, 10, 20, -1},
+        {"capacity above 100", {battery(CS::Full, 150)}, 1, 1, 100, -1},
+        {"capacity huge", {battery(CS::Full, std::numeric_limits<qint64>::max())}, 1, 1, 100, -1},
+        {"capacity negative is unreadable", {battery(CS::Discharging, -3)}, 0, 0, 255, -1},
+        {"energy ratio rounds", {energyBattery(CS::Discharging, 1005, 2000)}, 0, 0, 50, -1},
+        {"energy ratio rounds half up", {energyBattery(CS::Discharging, 1, 8)}, 0, 2, 13, -1},
+        {"energy above full", {energyBattery(CS::Full, 2100, 2000)}, 1, 1, 100, -1},
+        {"energy full zero", {energyBattery(CS::Discharging, 5, 0)}, 0, 0, 255, -1},
+        {"charge ratio", {chargeBattery(CS::Charging, 3000, 4000)}, 1, 9, 75, -1},
+        {"device battery ignored",
+         {with(battery(CS::Discharging, 10), SupplyScope::Device)},
+         1,
+         128,
+         255,
+         -1},
+        {"system scope counts",
+         {with(battery(CS::Discharging, 10), SupplyScope::System)},
+         0,
+         2,
+         10,
+         -1},
+        {"absent battery ignored",
+         {with(battery(CS::Discharging, 10), SupplyScope::Absent, 0), battery(CS::Full, 90)},
+         1,
+         1,
+         90,
+         -1},
+        {"present unreadable counts",
+         {with(battery(CS::Discharging, 10), SupplyScope::Absent, std::nullopt)},
+         0,
+         2,
+         10,
+         -1},
+        {"other supplies ignored",
+         {PowerSupplyAttributes{}, battery(CS::Discharging, 40)},
+         0,
+         0,
+         40,
+         -1},
+        {"time from energy and power",
+         {energyBattery(CS::Discharging, 30000000, 60000000, 15000000)},
+         0,
+         0,
+         50,
+         7200},
+        {"negative power counts by size",
+         {energyBattery(CS::Discharging, 30000000, 60000000, -15000000)},
+         0,
+         0,
+         50,
+         7200},
+        {"zero power: unknown time", {energyBattery(CS::Discharging, 30, 60, 0)}, 0, 0, 50, -1},
+        {"time from charge and current",
+         {chargeBattery(CS::Discharging, 2000000, 4000000, 1000000)},
+         0,
+         0,
+         50,
+         7200},
+        {"no time while charging",
+         {mains(1), energyBattery(CS::Charging, 30000000, 60000000, 15000000)},
+         1,
+         8,
+         50,
+         -1},
+        {"time saturates",
+         {energyBattery(CS::Discharging, 4000000000000000000, 4000000000000000000, 1)},
+         0,
+         1,
+         100,
+         std::numeric_limits<qint32>::max()},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        const PowerStatusReading got = mapPowerSupplies(r.supplies);
+        EXPECT_EQ(got.ACLineStatus, r.ac);
+        EXPECT_EQ(got.BatteryFlag, r.flag);
+        EXPECT_EQ(got.BatteryLifePercent, r.percent);
+        EXPECT_EQ(got.BatteryLifeTime, r.seconds);
+    }
+}
+
+TEST(SysfsMapping, CombinesSeveralBatteries)
+{
+    struct Row {
+        const char *name;
+        std::vector<PowerSupplyAttributes> supplies;
+        int ac, flag, percent;
+        qint32 seconds;
+    };
+    // A full small battery and an empty big one hold 25 % together, not 50 %.
+    PowerSupplyAttributes small = energyBattery(CS::Full, 20000000, 20000000);
+    small.capacity = 100;
+    PowerSupplyAttributes big = energyBattery(CS::Discharging, 0, 60000000, 10000000);
+    big.capacity = 0;
+    small.powerNow = 0;
+    const Row rows[] = {
+        {"energy weighted", {small, big}, 0, 2, 25, 7200},
+        {"charge weighted",
+         {chargeBattery(CS::Discharging, 1000, 1000, 0),
+          chargeBattery(CS::Discharging, 0, 3000, 500)},
+         0,
+         2,
+         25,
+         7200},
+        {"mixed units average",
+         {energyBattery(CS::Discharging, 100, 100), chargeBattery(CS::Discharging, 0, 3000)},
+         0,
+         0,
+         50,
+         -1},
+        {"one charging marks the flag",
+         {mains(1), battery(CS::Charging, 80), battery(CS::Full, 100)},
+         1,
+         9,
+         90,
+         -1},
+        {"one unreadable",
+         {battery(CS::Discharging, 80), battery(CS::Unknown, std::nullopt)},
+         0,
+         1,
+         80,
+         -1},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        const PowerStatusReading got = mapPowerSupplies(r.supplies);
+        EXPECT_EQ(got.ACLineStatus, r.ac);
+        EXPECT_EQ(got.BatteryFlag, r.flag);
+        EXPECT_EQ(got.BatteryLifePercent, r.percent);
+        EXPECT_EQ(got.BatteryLifeTime, r.seconds);
+    }
+}
+
+} // namespace

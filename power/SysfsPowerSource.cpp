@@ -1,0 +1,136 @@
+#include "SysfsPowerSource.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Sysfs attributes are a line of text; anything longer than this is not one we can use.
+constexpr size_t kAttributeMax = 64;
+
+// Reads "entry/attribute" below the open folder into buf; empty view when missing,
+// unreadable or too long.
+QByteArrayView readAttribute(int dirFd, const char *entry, const char *attribute,
+                             std::array<char, kAttributeMax> &buf)
+{
+    std::array<char, 512> path;
+    const size_t entryLen = std::strlen(entry);
+    const size_t attrLen = std::strlen(attribute);
+    if (entryLen + 1 + attrLen + 1 > path.size())
+        return {};
+    std::memcpy(path.data(), entry, entryLen);
+    path[entryLen] = '/';
+    std::memcpy(path.data() + entryLen + 1, attribute, attrLen + 1);
+
+    const int fd = ::openat(dirFd, path.data(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    size_t total = 0;
+    bool tooLong = false;
+    for (;;) {
+        if (total == buf.size()) {
+            char probe;
+            ssize_t more;
+            do {
+                more = ::read(fd, &probe, 1);
+            } while (more < 0 && errno == EINTR);
+            tooLong = more != 0;
+            break;
+        }
+        const ssize_t n = ::read(fd, buf.data() + total, buf.size() - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            total = 0; // e.g. EIO from a battery that went away mid-read, or a directory
+            break;
+        }
+        if (n == 0)
+            break;
+        total += size_t(n);
+    }
+    ::close(fd);
+    if (tooLong)
+        return {};
+    return QByteArrayView(buf.data(), qsizetype(total));
+}
+
+} // namespace
+
+SysfsPowerSource::SysfsPowerSource(QString root)
+    : m_root(std::move(root))
+    , m_rootPath(QFile::encodeName(m_root))
+{
+}
+
+PowerStatusReading SysfsPowerSource::readPowerStatus()
+{
+    m_supplies.clear();
+    const int dirFd = ::open(m_rootPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        if (DIR *dir = ::fdopendir(dirFd)) {
+            std::array<char, kAttributeMax> buf;
+            while (const dirent *e = ::readdir(dir)) {
+                if (e->d_name[0] == '.')
+                    continue;
+                // Entries are usually symlinks to device folders. A stray file fails the
+                // "type" read (ENOTDIR) and is skipped like any unknown supply.
+                PowerSupplyAttributes s;
+                s.kind = parseSupplyKind(readAttribute(dirFd, e->d_name, "type", buf));
+                if (s.kind == SupplyKind::Other)
+                    continue;
+                auto number = [&](const char *name) {
+                    return parseSysfsInt(readAttribute(dirFd, e->d_name, name, buf));
+                };
+                if (s.kind == SupplyKind::Mains) {
+                    s.online = number("online");
+                } else {
+                    const QByteArrayView scope = readAttribute(dirFd, e->d_name, "scope", buf);
+                    s.scope = scope.isEmpty() ? SupplyScope::Absent : parseSupplyScope(scope);
+                    if (s.scope == SupplyScope::Device)
+                        continue;
+                    s.present = number("present");
+                    s.status = parseChargeState(readAttribute(dirFd, e->d_name, "status", buf));
+                    s.capacity = number("capacity");
+                    s.energyNow = number("energy_now");
+                    s.energyFull = number("energy_full");
+                    if (!s.energyNow || !s.energyFull) {
+                        s.chargeNow = number("charge_now");
+                        s.chargeFull = number("charge_full");
+                    }
+                    s.powerNow = number("power_now");
+                    if (!s.powerNow)
+                        s.currentNow = number("current_now");
+                }
+                m_supplies.push_back(s);
+            }
+            ::closedir(dir); // also closes dirFd
+        } else {
+            ::close(dirFd);
+        }
+    }
+    return mapPowerSupplies(m_supplies);
+}
+
+WorkAreaRect SysfsPowerSource::readWorkArea()
+{
+    WorkAreaRect area;
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return area;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return area;
+    const QRect r = screen->availableGeometry();
+    area.Left = r.left();
+    area.Top = r.top();
+    area.Right = r.left() + r.width();
+    area.Bottom = r.top() + r.height();
+    return area;
+}

@@ -1,0 +1,267 @@
+#include "SysfsPowerSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+using Attributes = std::map<QString, QByteArray>;
+
+// A power-supply folder in a temporary directory, laid out as the kernel does.
+class FakeTree {
+public:
+    FakeTree() { EXPECT_TRUE(m_dir.isValid()); }
+
+    QString root() const { return m_dir.path(); }
+
+    void addSupply(const QString &name, const Attributes &attributes)
+    {
+        QDir(root()).mkpath(name);
+        for (const auto &[attribute, value] : attributes)
+            write(name + QLatin1Char('/') + attribute, value);
+    }
+
+    void write(const QString &relative, const QByteArray &value)
+    {
+        QFile file(root() + QLatin1Char('/') + relative);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(value);
+    }
+
+    void removeSupply(const QString &name)
+    {
+        QDir(root() + QLatin1Char('/') + name).removeRecursively();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+const Attributes kAdapterOnline = {{"type", "Mains\n"}, {"online", "1\n"}};
+const Attributes kAdapterOffline = {{"type", "Mains\n"}, {"online", "0\n"}};
+
+Attributes bat(const char *status, const char *capacity)
+{
+    return {{"type", "Battery\n"}, {"present", "1\n"}, {"status", status}, {"capacity", capacity}};
+}
+
+TEST(SysfsPowerSource, ReadsFakeTrees)
+{
+    struct Row {
+        const char *name;
+        std::map<QString, Attributes> supplies;
+        int ac, flag, percent;
+        qint32 seconds;
+    };
+    const Row rows[] = {
+        {"empty folder", {}, 1, 128, 255, -1},
+        {"laptop on battery",
+         {{"AC", kAdapterOffline},
+          {"BAT0",
+           {{"type", "Battery\n"},
+            {"status", "Discharging\n"},
+            {"capacity", "57\n"},
+            {"energy_now", "28500000\n"},
+            {"energy_full", "50000000\n"},
+            {"power_now", "9500000\n"}}}},
+         0,
+         0,
+         57,
+         10800},
+        {"laptop charging",
+         {{"AC", kAdapterOnline}, {"BAT0", bat("Charging\n", "20\n")}},
+         1,
+         10,
+         20,
+         -1},
+        {"full on mains",
+         {{"ADP1", kAdapterOnline}, {"BAT1", bat("Full\n", "100\n")}},
+         1,
+         1,
+         100,
+         -1},
+        {"capacity above 100", {{"BAT0", bat("Full\n", "104\n")}}, 1, 1, 100, -1},
+        {"capacity empty file, energy used",
+         {{"BAT0",
+           {{"type", "Battery\n"},
+            {"status", "Discharging\n"},
+            {"capacity", ""},
+            {"energy_now", "1\n"},
+            {"energy_full", "4\n"}}}},
+         0,
+         2,
+         25,
+         -1},
+        {"capacity junk, charge used",
+         {{"BAT0",
+           {{"type", "Battery\n"},
+            {"status", "Discharging\n"},
+            {"capacity", "lots\n"},
+            {"charge_now", "3\n"},
+            {"charge_full", "4\n"}}}},
+         0,
+         1,
+         75,
+         -1},
+        {"negative capacity, nothing else",
+         {{"BAT0", bat("Discharging\n", "-5\n")}},
+         0,
+         0,
+         255,
+         -1},
+        {"huge capacity",
+         {{"BAT0", bat("Discharging\n", "123456789012345678901234567890\n")}},
+         0,
+         0,
+         255,
+         -1},
+        {"only a type file", {{"BAT0", {{"type", "Battery\n"}}}}, 255, 255, 255, -1},
+        {"mouse battery ignored",
+         {{"hidpp_battery_0",
+           {{"type", "Battery\n"},
+            {"scope", "Device\n"},
+            {"status", "Discharging\n"},
+            {"capacity", "5\n"}}}},
+         1,
+         128,
+         255,
+         -1},
+        {"empty bay ignored",
+         {{"BAT0", {{"type", "Battery\n"}, {"present", "0\n"}}},
+          {"BAT1", bat("Discharging\n", "70\n")}},
+         0,
+         1,
+         70,
+         -1},
+        {"usb-c supply counts as mains",
+         {{"ucsi-source-psy-USBC000:001", {{"type", "USB\n"}, {"online", "1\n"}}},
+          {"BAT0", bat("Not charging\n", "80\n")}},
+         1,
+         1,
+         80,
+         -1},
+        {"missing type ignored",
+         {{"weird", {{"online", "1\n"}}}, {"BAT0", bat("Discharging\n", "50\n")}},
+         0,
+         0,
+         50,
+         -1},
+        {"two batteries by energy",
+         {{"BAT0",
+           {{"type", "Battery\n"},
+            {"status", "Discharging\n"},
+            {"energy_now", "10000000\n"},
+            {"energy_full", "20000000\n"},
+            {"power_now", "5000000\n"}}},
+          {"BAT1",
+           {{"type", "Battery\n"},
+            {"status", "Discharging\n"},
+            {"energy_now", "0\n"},
+            {"energy_full", "20000000\n"},
+            {"power_now", "0\n"}}}},
+         0,
+         2,
+         25,
+         7200},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        FakeTree tree;
+        for (const auto &[name, attributes] : r.supplies)
+            tree.addSupply(name, attributes);
+        SysfsPowerSource source(tree.root());
+        const PowerStatusReading got = source.readPowerStatus();
+        EXPECT_EQ(got.ACLineStatus, r.ac);
+        EXPECT_EQ(got.BatteryFlag, r.flag);
+        EXPECT_EQ(got.BatteryLifePercent, r.percent);
+        EXPECT_EQ(got.BatteryLifeTime, r.seconds);
+    }
+}
+
+TEST(SysfsPowerSource, SurvivesOddFolderEntries)
+{
+    FakeTree tree;
+    tree.addSupply("BAT0", bat("Discharging\n", "40\n"));
+    // A plain file, a dangling link, a folder whose attributes are folders, a FIFO that would
+    // block a careless reader, and an over-long attribute.
+    tree.write("not-a-supply", "Battery\n");
+    QFile::link(tree.root() + "/gone", tree.root() + "/dangling");
+    QDir(tree.root()).mkpath("dirs/type");
+    QDir(tree.root()).mkpath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.root() + "/fifo/type").constData(), 0600), 0);
+    tree.addSupply("long", {{"type", QByteArray(100, 'B')}});
+    tree.addSupply(
+        "BAT1", {{"type", "Battery\n"}, {"status", QByteArray(5000, 'x')}, {"capacity", "60\n"}});
+
+    SysfsPowerSource source(tree.root());
+    const PowerStatusReading got = source.readPowerStatus();
+    EXPECT_EQ(got.ACLineStatus, 0);
+    EXPECT_EQ(got.BatteryLifePercent, 50); // mean of 40 and 60: no common unit to weigh by
+    EXPECT_EQ(got.BatteryFlag, 0);
+}
+
+TEST(SysfsPowerSource, FollowsBatteriesThatComeAndGo)
+{
+    FakeTree tree;
+    tree.addSupply("AC", kAdapterOffline);
+    tree.addSupply("BAT0", bat("Discharging\n", "40\n"));
+    SysfsPowerSource source(tree.root());
+    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 40);
+
+    tree.removeSupply("BAT0");
+    PowerStatusReading got = source.readPowerStatus();
+    EXPECT_EQ(got.BatteryFlag, 128);
+    EXPECT_EQ(got.BatteryLifePercent, 255);
+    EXPECT_EQ(got.ACLineStatus, 0);
+
+    // Half gone: the folder is there but its files went away mid-read.
+    QDir(tree.root()).mkpath("BAT0");
+    tree.write("BAT0/type", "Battery\n");
+    got = source.readPowerStatus();
+    EXPECT_EQ(got.BatteryFlag, 255);
+    EXPECT_EQ(got.BatteryLifePercent, 255);
+
+    tree.addSupply("BAT0", bat("Discharging\n", "39\n"));
+    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 39);
+}
+
+TEST(SysfsPowerSource, MissingRootReadsAsDesktopOnMains)
+{
+    QTemporaryDir dir;
+    for (const QString &root : {dir.path() + "/nope", QString(), dir.path() + "/file"}) {
+        SCOPED_TRACE(qPrintable(root));
+        if (root.endsWith("/file")) {
+            QFile f(root);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        SysfsPowerSource source(root);
+        const PowerStatusReading got = source.readPowerStatus();
+        EXPECT_EQ(got.ACLineStatus, 1);
+        EXPECT_EQ(got.BatteryFlag, 128);
+        EXPECT_EQ(got.BatteryLifePercent, 255);
+        EXPECT_EQ(got.BatteryLifeTime, -1);
+    }
+}
+
+TEST(SysfsPowerSource, WorkAreaIsThePrimaryScreensAvailableArea)
+{
+    ASSERT_NE(qobject_cast<QGuiApplication *>(QCoreApplication::instance()), nullptr);
+    const QRect want = QGuiApplication::primaryScreen()->availableGeometry();
+    SysfsPowerSource source(QStringLiteral("/nonexistent"));
+    const WorkAreaRect got = source.readWorkArea();
+    EXPECT_EQ(got.Left, want.left());
+    EXPECT_EQ(got.Top, want.top());
+    EXPECT_EQ(got.Right, want.left() + want.width());
+    EXPECT_EQ(got.Bottom, want.top() + want.height());
+    EXPECT_GT(got.Right, got.Left);
+}
+
+} // namespace
