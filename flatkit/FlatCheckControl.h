@@ -1,0 +1,127 @@
+#pragma once
+
+#include "Flatutilitys.h"
+#include "HoverTracking.h"
+
+#include <QString>
+#include <QWidget>
+
+// What the flat check box and the flat radio button share: the indicator beside a wrapped
+// caption at the left or right edge, its fills for idle, hot/focused and pressed, the
+// embossed disabled caption, hover tracking and the colour properties. Each subclass keeps its
+// own hover timer, draws its own indicator and decides what a click and a key do.
+class FlatCheckControl : public QWidget {
+    Q_OBJECT
+public:
+    ~FlatCheckControl() override;
+
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString &caption);
+
+    bool Checked() const { return FChecked; }
+    virtual void SetChecked(bool value) = 0;
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color); // clears ParentColor
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool value);
+
+    // 0 ColorFocused, 1 ColorDown, 2 the mark (ColorCheck or ColorDot), 3 ColorBorder.
+    void SetColors(int index, TColor color);
+    TColor ColorFocused() const { return FColorFocused; }
+    TColor ColorDown() const { return FColorDown; }
+    TColor ColorBorder() const { return FColorBorder; }
+
+    // 0 AdvColorFocused (lighten), 1 AdvColorDown (darken), 2 AdvColorBorder (darken).
+    void SetAdvColors(int index, TAdvColors amount);
+    TAdvColors AdvColorFocused() const { return FAdvColorFocused; }
+    TAdvColors AdvColorDown() const { return FAdvColorDown; }
+    TAdvColors AdvColorBorder() const { return FAdvColorBorder; }
+    bool UseAdvColors() const { return FUseAdvColors; }
+    void SetUseAdvColors(bool value);
+
+    // Right side: the indicator at the right edge and the caption right-aligned.
+    bool RightLayout() const { return FRightLayout; }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool value);
+
+    bool TabStop() const;
+    void SetTabStop(bool value);
+
+    QString Hint() const { return toolTip(); }
+    void SetHint(const QString &hint) { setToolTip(hint); }
+    void SetShowHint(bool value);
+    void SetParentShowHint(bool value);
+
+    // The indicator's rectangle (the box or the circle's bounds).
+    virtual QRect indicatorRect() const = 0;
+
+    bool MouseInside() const { return FMouseInside; }
+    bool MouseDownFlag() const { return FMouseDown; }
+    bool HasFocus() const { return FHasFocus; }
+
+    void MouseEnter();
+    void MouseLeave();
+    void MouseTimerHandler();
+
+signals:
+    void clicked();
+
+protected:
+    explicit FlatCheckControl(QWidget *parent);
+
+    virtual HoverTracking<FlatCheckControl> &tracking() const = 0;
+    // Draws the indicator (within indicatorRect()) with the current fill.
+    virtual void drawIndicator(QPainter &painter) = 0;
+    virtual bool CMDialogChar(QChar character) = 0;
+    virtual void DoEnter();
+    // The left button went up on the control (enabled).
+    virtual void leftRelease(const QPoint &pos) = 0;
+
+    // Redraws the indicator at once.
+    void drawIndicatorNow();
+    void DrawText(QPainter &painter);
+    TColor indicatorFill() const;
+    void setLayoutRight(bool right);
+    void setMarkColor(TColor color) { FColorMark = color; }
+    TColor markColor() const { return FColorMark; }
+    void constructed(); // the end of the subclass constructor
+    void RemoveMouseTimer();
+
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+    bool FChecked = false;
+    bool FMouseInside = false;
+    bool FMouseDown = false;
+    bool FHasFocus = false;
+
+private:
+    void CalcAdvColors();
+    void CMEnabledChanged();
+    void CMSysColorChange();
+    void CMParentColorChanged();
+
+    QString FCaption;
+    TColor FColor = clBtnFace;
+    bool FParentColor = true;
+    TColor FColorFocused = 0x00FFFFFF;
+    TColor FColorDown = 0x00C5D6D9;
+    TColor FColorMark = 0x00000000;
+    TColor FColorBorder = 0x008396A0;
+    TAdvColors FAdvColorFocused = 10;
+    TAdvColors FAdvColorDown = 10;
+    TAdvColors FAdvColorBorder = 50;
+    bool FUseAdvColors = false;
+    bool FRightLayout = false;
+    bool FTransparent = false;
+};

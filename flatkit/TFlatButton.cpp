@@ -1,0 +1,642 @@
+#include "TFlatButton.h"
+
+#include "AcceleratorFilter.h"
+#include "DialogCharEvent.h"
+#include "KitControl.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+HoverTracking<TFlatButton> TFlatButton::Tracking;
+
+namespace {
+
+QImage withoutColor(const QImage &image, QRgb transparent)
+{
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            if ((line[x] & 0x00FFFFFF) == (transparent & 0x00FFFFFF))
+                line[x] = 0;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+TFlatButton::TFlatButton(QWidget *parent)
+    : QWidget(parent)
+{
+    Tracking.createTimer();
+    setGeometry(0, 0, 25, 25);
+    // The face covers every pixel, so Qt need not clear behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    takeParentColor();
+    Tracking.addInstance();
+    AcceleratorFilter::attach(this);
+}
+
+TFlatButton::~TFlatButton()
+{
+    RemoveMouseTimer();
+    Tracking.removeInstance();
+}
+
+void TFlatButton::SetCaption(const QString &caption)
+{
+    FCaption = caption;
+    update();
+}
+
+void TFlatButton::SetColor(TColor color)
+{
+    FParentColor = false;
+    FColor = color;
+    PublishKitColor(this, FColor);
+    KitControl::notifyColorChanged(this);
+    update();
+}
+
+void TFlatButton::SetParentColor(bool value)
+{
+    if (FParentColor == value)
+        return;
+    FParentColor = value;
+    if (value)
+        takeParentColor();
+    update();
+}
+
+void TFlatButton::takeParentColor()
+{
+    FColor = ParentColorOf(this);
+    PublishKitColor(this, FColor);
+    KitControl::notifyColorChanged(this);
+}
+
+void TFlatButton::SetColors(int index, TColor color)
+{
+    switch (index) {
+    case 0:
+        FColorFocused = color;
+        break;
+    case 1:
+        FColorDown = color;
+        break;
+    case 2:
+        FColorBorder = color;
+        break;
+    case 3:
+        FColorHighLight = color;
+        break;
+    case 4:
+        FColorShadow = color;
+        break;
+    default:
+        break;
+    }
+    update();
+}
+
+void TFlatButton::SetAdvColors(int index, TAdvColors amount)
+{
+    switch (index) {
+    case 0:
+        FAdvColorFocused = amount;
+        break;
+    case 1:
+        FAdvColorDown = amount;
+        break;
+    case 2:
+        FAdvColorBorder = amount;
+        break;
+    default:
+        break;
+    }
+    CalcAdvColors();
+    update();
+}
+
+void TFlatButton::SetUseAdvColors(bool value)
+{
+    if (FUseAdvColors == value)
+        return;
+    FUseAdvColors = value;
+    SetParentColor(value);
+    CalcAdvColors();
+    update();
+}
+
+void TFlatButton::CalcAdvColors()
+{
+    if (!FUseAdvColors)
+        return;
+    const TColor base = Color();
+    FColorFocused = CalcAdvancedColor(base, FColorFocused, FAdvColorFocused, lighten);
+    FColorDown = CalcAdvancedColor(base, FColorDown, FAdvColorDown, darken);
+    FColorBorder = CalcAdvancedColor(base, FColorBorder, FAdvColorBorder, darken);
+}
+
+void TFlatButton::CMSysColorChange()
+{
+    if (FUseAdvColors) {
+        SetParentColor(true);
+        CalcAdvColors();
+    }
+    update();
+}
+
+void TFlatButton::CMParentColorChanged()
+{
+    if (FParentColor)
+        takeParentColor();
+    CMSysColorChange();
+}
+
+void TFlatButton::SetTransparent(TTransparentMode mode)
+{
+    FTransparentMode = mode;
+    update();
+}
+
+void TFlatButton::SetDefault(bool value)
+{
+    FDefault = value;
+    update();
+}
+
+void TFlatButton::SetAllowAllUp(bool value)
+{
+    if (FAllowAllUp == value)
+        return;
+    FAllowAllUp = value;
+    UpdateExclusive();
+}
+
+void TFlatButton::SetGroupIndex(int value)
+{
+    if (FGroupIndex == value)
+        return;
+    FGroupIndex = value;
+    UpdateExclusive();
+}
+
+void TFlatButton::SetDown(bool value)
+{
+    if (FGroupIndex == 0)
+        value = false;
+    if (value == FDown)
+        return;
+    // A latched button of a group cannot be released by itself.
+    if (FDown && !FAllowAllUp)
+        return;
+    FDown = value;
+    if (value) {
+        if (FState == stUp)
+            update();
+        FState = stLatched;
+        UpdateExclusive();
+    } else {
+        FState = stUp;
+        repaint();
+    }
+}
+
+void TFlatButton::UpdateExclusive()
+{
+    if (FGroupIndex == 0 || !parentWidget())
+        return;
+    // Snapshot: a receiver may run code that changes the parent's children.
+    const QObjectList children = parentWidget()->children();
+    for (QObject *child : children) {
+        if (auto *button = qobject_cast<TFlatButton *>(child))
+            button->CMButtonPressed(FGroupIndex, this);
+    }
+}
+
+void TFlatButton::CMButtonPressed(int groupIndex, TFlatButton *sender)
+{
+    if (groupIndex != FGroupIndex || !sender || sender == this)
+        return;
+    if (sender->Down() && FDown) {
+        FDown = false;
+        FState = stUp;
+        update();
+    }
+    FAllowAllUp = sender->AllowAllUp();
+}
+
+void TFlatButton::SetGlyph(const QImage &glyph)
+{
+    if (glyph.cacheKey() == FGlyph.cacheKey())
+        return;
+    FGlyph = glyph;
+    if (!FGlyph.isNull() && FGlyph.width() % FGlyph.height() == 0) {
+        const int count = FGlyph.width() / FGlyph.height();
+        FNumGlyphs = static_cast<TNumGlyphs>(count > 4 ? 1 : count);
+    }
+    update();
+}
+
+void TFlatButton::SetNumGlyphs(TNumGlyphs value)
+{
+    value = qBound<TNumGlyphs>(1, value, 4);
+    if (FNumGlyphs == value)
+        return;
+    FNumGlyphs = value;
+    update();
+}
+
+void TFlatButton::SetLayout(TButtonLayout value)
+{
+    if (FLayout == value)
+        return;
+    FLayout = value;
+    update();
+}
+
+void TFlatButton::SetMargin(int value)
+{
+    if (FMargin == value || value < -1)
+        return;
+    FMargin = value;
+    update();
+}
+
+void TFlatButton::SetSpacing(int value)
+{
+    if (FSpacing == value)
+        return;
+    FSpacing = value;
+    update();
+}
+
+bool TFlatButton::TabStop() const
+{
+    return (focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void TFlatButton::SetTabStop(bool value)
+{
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TFlatButton::SetShowHint(bool value)
+{
+    KitControl::setShowHint(this, value);
+}
+
+void TFlatButton::SetParentShowHint(bool value)
+{
+    KitControl::setParentShowHint(this, value);
+}
+
+void TFlatButton::Click()
+{
+    QPointer<TFlatButton> guard(this);
+    QPointer<QDialog> dialog = parentWidget() ? qobject_cast<QDialog *>(window()) : nullptr;
+    if (dialog)
+        dialog->setResult(ModalResult);
+    emit clicked();
+    // Like a classic modal form: a non-zero result left after the click handlers closes it.
+    if (dialog && dialog->isVisible() && dialog->result() != 0)
+        dialog->done(dialog->result());
+}
+
+bool TFlatButton::CMDialogChar(QChar character)
+{
+    if (!IsAccelerator(character, FCaption) || !isEnabled())
+        return false;
+    if (FGroupIndex != 0)
+        SetDown(true);
+    Click();
+    return true;
+}
+
+QImage TFlatButton::Paint()
+{
+    QImage face(size(), QImage::Format_RGB32);
+    QPainter painter(&face);
+    const QFont captionFont = KitControl::paintFont(font());
+    painter.setFont(captionFont);
+
+    const QPoint offset = (FState == stPressed || FState == stLatched) ? QPoint(1, 1) : QPoint();
+    CalcButtonLayout(font(), rect(), offset, FLayout, FSpacing, FMargin, FGlyph, FNumGlyphs,
+                     FCaption, FTextBounds, FGlyphPos);
+
+    if (isEnabled() && FState == stDisabled)
+        FState = (FDown && FGroupIndex != 0) ? stLatched : stUp;
+    if (!isEnabled()) {
+        FState = stDisabled;
+        FMouseDown = false;
+    }
+
+    TColor fill = Color();
+    switch (FState) {
+    case stUp:
+        fill = FMouseInside ? FColorFocused : Color();
+        break;
+    case stDisabled:
+        fill = Color();
+        break;
+    case stPressed:
+        fill = FColorDown;
+        break;
+    case stLatched:
+        fill = FMouseInside ? FColorFocused : FColorDown;
+        break;
+    }
+    if (FTransparentMode == tmAlways || (FTransparentMode == tmNotFocused && !FMouseInside)) {
+        face.fill(ColorToQColor(Color()));
+        DrawParentImage(this, painter);
+    } else {
+        FillRect(painter, rect(), fill);
+    }
+
+    QRect frame = rect();
+    if (FState == stUp && FMouseInside)
+        Frame3D(painter, frame, FColorHighLight, FColorShadow, 1);
+    else if (FState == stUp && FDefault)
+        Frame3D(painter, frame, FColorBorder, FColorBorder, 2);
+    else if (FState == stUp || FState == stDisabled)
+        Frame3D(painter, frame, FColorBorder, FColorBorder, 1);
+    else
+        Frame3D(painter, frame, FColorShadow, FColorHighLight, 1);
+
+    if (!FGlyph.isNull()) {
+        const int W = FGlyph.width();
+        const int H = FGlyph.height();
+        const int w = W / FNumGlyphs;
+        // Image index per state: up, disabled, pressed, latched.
+        static const int kImage[4][4] = {{0, 0, 0, 0}, {0, 1, 0, 0}, {0, 1, 2, 2}, {0, 1, 2, 3}};
+        const int index = kImage[FNumGlyphs - 1][FState];
+        const bool last = index == FNumGlyphs - 1;
+        const QRect source(index * w, 0, last ? W - index * w : w, H);
+        QImage image(w, H, QImage::Format_RGB32);
+        {
+            QPainter copy(&image);
+            copy.drawImage(QRect(0, 0, w, H), FGlyph, source);
+        }
+        QRgb transparent = FGlyph.pixel(0, H - 1);
+        if (FNumGlyphs == 1 && FState == stDisabled) {
+            image =
+                CreateDisabledBitmap(image, clBlack, clBtnFace, clBtnHighlight, clBtnShadow, true);
+            transparent = image.pixel(0, H - 1);
+        }
+        painter.drawImage(FGlyphPos, withoutColor(image, transparent));
+    }
+
+    const uint flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    painter.setBrush(Qt::NoBrush);
+    if (FState == stDisabled) {
+        painter.setPen(ColorToQColor(clBtnHighlight));
+        KitDrawText(&painter, captionFont, FCaption, FTextBounds.translated(1, 1), flags);
+        painter.setPen(ColorToQColor(clBtnShadow));
+        KitDrawText(&painter, captionFont, FCaption, FTextBounds, flags);
+    } else {
+        painter.setPen(palette().color(QPalette::WindowText));
+        KitDrawText(&painter, captionFont, FCaption, FTextBounds, flags);
+    }
+    return face;
+}
+
+void TFlatButton::paintEvent(QPaintEvent *)
+{
+    const QImage face = Paint();
+    QPainter painter(this);
+    painter.drawImage(0, 0, face);
+}
+
+bool TFlatButton::inside(const QPoint &pos) const
+{
+    // The row just below the client area still counts, as it always has for this button.
+    return pos.x() >= 0 && pos.x() < width() && pos.y() >= 0 && pos.y() <= height();
+}
+
+void TFlatButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !isEnabled()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (!FDown) {
+        FState = stPressed;
+        update();
+    }
+    FMouseDown = true;
+    setFocus(Qt::MouseFocusReason);
+}
+
+void TFlatButton::mouseMoveEvent(QMouseEvent *event)
+{
+    Tracking.hoverStep(this, event->globalPosition().toPoint());
+    if (!FMouseDown)
+        return;
+    TFlatButtonState state = stUp;
+    if (FDown)
+        state = stLatched;
+    else if (inside(event->position().toPoint()))
+        state = stPressed;
+    if (state != FState) {
+        FState = state;
+        update();
+    }
+}
+
+void TFlatButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    if (!FMouseDown)
+        return;
+    FMouseDown = false;
+    const bool in = inside(event->position().toPoint());
+    if (FGroupIndex == 0) {
+        FState = stUp;
+        FMouseInside = false;
+        if (in)
+            update();
+    } else if (in) {
+        SetDown(!FDown);
+        if (FDown)
+            repaint();
+    } else {
+        if (FDown)
+            FState = stLatched;
+        repaint();
+    }
+    QPointer<TFlatButton> guard(this);
+    if (in)
+        Click();
+    else
+        MouseLeave();
+    if (guard)
+        UpdateTracking();
+}
+
+void TFlatButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click presses the button again.
+    mousePressEvent(event);
+    if (FDown)
+        emit doubleClicked();
+}
+
+void TFlatButton::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space || event->modifiers() != Qt::NoModifier) {
+        // Unwanted keys go up to the window, where accelerators are looked up.
+        event->ignore();
+        return;
+    }
+    if (FGroupIndex == 0)
+        FState = stPressed;
+    else
+        SetDown(true);
+    update();
+}
+
+void TFlatButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space) {
+        event->ignore();
+        return;
+    }
+    // Auto-repeat sends release/press pairs; only the real release clicks.
+    if (event->isAutoRepeat())
+        return;
+    if (FGroupIndex == 0)
+        FState = stUp;
+    else
+        SetDown(false);
+    QPointer<TFlatButton> guard(this);
+    Click();
+    if (guard)
+        update();
+}
+
+void TFlatButton::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    if (isEnabled()) {
+        FMouseInside = true;
+        update();
+    }
+}
+
+void TFlatButton::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    MouseLeave();
+}
+
+void TFlatButton::MouseEnter()
+{
+    if (isEnabled() && !FMouseInside) {
+        FMouseInside = true;
+        update();
+    }
+}
+
+void TFlatButton::MouseLeave()
+{
+    if (isEnabled() && FMouseInside && !FMouseDown) {
+        FMouseInside = false;
+        RemoveMouseTimer();
+        update();
+    }
+}
+
+void TFlatButton::MouseTimerHandler()
+{
+    Tracking.timerStep(this);
+}
+
+void TFlatButton::RemoveMouseTimer()
+{
+    Tracking.RemoveMouseTimer(this);
+}
+
+void TFlatButton::UpdateTracking()
+{
+    if (!isEnabled())
+        return;
+    if (Tracking.isUnder(this, QCursor::pos())) {
+        FMouseInside = false;
+        MouseEnter();
+    } else {
+        FMouseInside = true;
+        MouseLeave();
+    }
+}
+
+void TFlatButton::CMEnabledChanged()
+{
+    if (!isEnabled()) {
+        FMouseInside = false;
+        FState = stDisabled;
+        RemoveMouseTimer();
+    }
+    UpdateTracking();
+    update();
+}
+
+bool TFlatButton::event(QEvent *event)
+{
+    if (event->type() == DialogCharEvent::eventType()) {
+        if (CMDialogChar(static_cast<DialogCharEvent *>(event)->character()))
+            static_cast<DialogCharEvent *>(event)->setHandled();
+        return true;
+    }
+    if (KitControl::suppressHint(this, event))
+        return true;
+    if (event->type() == QEvent::ParentChange)
+        CMParentColorChanged();
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
+        AcceleratorFilter::attach(this);
+    return QWidget::event(event);
+}
+
+void TFlatButton::changeEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+        CMEnabledChanged();
+        break;
+    case QEvent::FontChange:
+        update();
+        break;
+    case QEvent::PaletteChange:
+        CMParentColorChanged();
+        break;
+    case QEvent::ApplicationPaletteChange:
+        CMSysColorChange();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(event);
+}
+
+void TFlatButton::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (FTransparentMode != tmNone)
+        update();
+}
+
+void TFlatButton::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (FTransparentMode != tmNone)
+        update();
+}
