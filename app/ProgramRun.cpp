@@ -46,8 +46,7 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
                          Qt::QueuedConnection);
 
         SignalCloser closer;
-        QObject::connect(&closer, &SignalCloser::terminationRequested, &frmMain,
-                         &QWidget::close);
+        QObject::connect(&closer, &SignalCloser::terminationRequested, &frmMain, &QWidget::close);
         // The desktop session ending: save and leave the tray like a normal close.
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
                          [&frmMain](QSessionManager &) { frmMain.close(); });

@@ -23,7 +23,8 @@ void onSignal(int)
 
 } // namespace
 
-SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
+SignalCloser::SignalCloser(QObject *parent)
+    : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_pipe) != 0)
         return;

@@ -4,7 +4,10 @@
 
 #include <exception>
 
-VoltlineApplication::VoltlineApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+VoltlineApplication::VoltlineApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
 
 bool VoltlineApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -46,7 +46,10 @@ QList<PowerStatusReading> demoScript()
 // Scripted battery, real screen.
 class DemoPowerSource final : public PowerSource {
 public:
-    DemoPowerSource() : m_script(demoScript()) {}
+    DemoPowerSource()
+        : m_script(demoScript())
+    {
+    }
     PowerStatusReading readPowerStatus() override { return m_script.readPowerStatus(); }
     WorkAreaRect readWorkArea() override { return m_screen.readWorkArea(); }
 
