@@ -186,9 +186,11 @@ void TFlatHintWindow::ActivateHintAt(const QRect &rect, const QString &text, con
         screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     FArrowPos = ArrowCorner(pointer, screenRect);
+    const bool wasVisible = isVisible();
     setGeometry(HintRect(FArrowPos, pointer, size));
+    if (wasVisible)
+        raise(); // a fresh show maps it on top anyway
     show();
-    raise();
     update();
 }
 
