@@ -56,6 +56,35 @@ SupplyKind parseSupplyKind(QByteArrayView text);
 SupplyScope parseSupplyScope(QByteArrayView text);
 ChargeState parseChargeState(QByteArrayView text);
 
+// Reads one supply through `read(attributeName)`, which returns the file's bytes (empty when
+// missing or unreadable). Only the attributes that the mapping can use are asked for.
+template<typename Read> PowerSupplyAttributes parseSupply(Read &&read)
+{
+    PowerSupplyAttributes s;
+    s.kind = parseSupplyKind(read("type"));
+    if (s.kind == SupplyKind::Mains) {
+        s.online = parseSysfsInt(read("online"));
+    } else if (s.kind == SupplyKind::Battery) {
+        const QByteArrayView scope = read("scope");
+        s.scope = scope.isEmpty() ? SupplyScope::Absent : parseSupplyScope(scope);
+        if (s.scope == SupplyScope::Device)
+            return s;
+        s.present = parseSysfsInt(read("present"));
+        s.status = parseChargeState(read("status"));
+        s.capacity = parseSysfsInt(read("capacity"));
+        s.energyNow = parseSysfsInt(read("energy_now"));
+        s.energyFull = parseSysfsInt(read("energy_full"));
+        if (!s.energyNow || !s.energyFull) {
+            s.chargeNow = parseSysfsInt(read("charge_now"));
+            s.chargeFull = parseSysfsInt(read("charge_full"));
+        }
+        s.powerNow = parseSysfsInt(read("power_now"));
+        if (!s.powerNow)
+            s.currentNow = parseSysfsInt(read("current_now"));
+    }
+    return s;
+}
+
 // True for the entries that count as the machine's batteries.
 bool isSystemBattery(const PowerSupplyAttributes &supply);
 

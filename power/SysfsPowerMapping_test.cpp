@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
+#include <map>
 #include <vector>
 
 namespace {
@@ -273,6 +275,100 @@ TEST(SysfsMapping, CombinesSeveralBatteries)
         EXPECT_EQ(got.BatteryFlag, r.flag);
         EXPECT_EQ(got.BatteryLifePercent, r.percent);
         EXPECT_EQ(got.BatteryLifeTime, r.seconds);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(SysfsMapping, ParseSupplyAsksOnlyForWhatItUses)
+{
+    struct Row {
+        const char *name;
+        std::map<QByteArray, QByteArray> files;
+        std::vector<QByteArray> asked;
+    };
+    const Row rows[] = {
+        {"unknown type", {{"type", "Wireless\n"}}, {"type"}},
+        {"mains", {{"type", "Mains\n"}, {"online", "1\n"}}, {"type", "online"}},
+        {"mouse", {{"type", "Battery\n"}, {"scope", "Device\n"}}, {"type", "scope"}},
+        {"energy battery",
+         {{"type", "Battery\n"},
+          {"energy_now", "1\n"},
+          {"energy_full", "2\n"},
+          {"power_now", "3\n"}},
+         {"type", "scope", "present", "status", "capacity", "energy_now", "energy_full",
+          "power_now"}},
+        {"charge battery",
+         {{"type", "Battery\n"}},
+         {"type", "scope", "present", "status", "capacity", "energy_now", "energy_full",
+          "charge_now", "charge_full", "power_now", "current_now"}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<QByteArray> asked;
+        parseSupply([&](const char *attribute) -> QByteArrayView {
+            asked.emplace_back(attribute);
+            const auto it = r.files.find(attribute);
+            return it == r.files.end() ? QByteArrayView() : QByteArrayView(it->second);
+        });
+        EXPECT_EQ(asked, r.asked);
+    }
+}
+
+TEST(SysfsMapping, GarbageNeverBreaksTheRules)
+{
+    // Deterministic garbage: every attribute of every supply drawn from hostile values.
+    const QByteArray values[] = {"",
+                                 "\n",
+                                 "0\n",
+                                 "1\n",
+                                 "-1\n",
+                                 "100\n",
+                                 "101\n",
+                                 "9223372036854775807\n",
+                                 "-9223372036854775808\n",
+                                 "99999999999999999999\n",
+                                 "Battery\n",
+                                 "Mains\n",
+                                 "Charging\n",
+                                 "Discharging\n",
+                                 "Full\n",
+                                 "Device\n",
+                                 "System\n",
+                                 "\xff\xfe"};
+    const char *attributes[] = {"type",        "scope",      "present",     "status",
+                                "capacity",    "energy_now", "energy_full", "charge_now",
+                                "charge_full", "power_now",  "current_now", "online"};
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<PowerSupplyAttributes> supplies;
+        const int count = int(next() % 4);
+        for (int i = 0; i < count; ++i) {
+            std::map<QByteArray, QByteArray> files;
+            for (const char *a : attributes)
+                files[a] = values[next() % std::size(values)];
+            if (next() % 2)
+                files["type"] = next() % 2 ? "Battery\n" : "Mains\n";
+            supplies.push_back(
+                parseSupply([&](const char *a) { return QByteArrayView(files[a]); }));
+        }
+        const PowerStatusReading got = mapPowerSupplies(supplies);
+        SCOPED_TRACE(round);
+        EXPECT_TRUE(got.BatteryLifePercent <= 100 || got.BatteryLifePercent == 255);
+        EXPECT_TRUE(got.ACLineStatus == 0 || got.ACLineStatus == 1 || got.ACLineStatus == 255);
+        EXPECT_GE(got.BatteryLifeTime, -1);
+        if (got.BatteryFlag == 128) {
+            EXPECT_EQ(got.BatteryLifePercent, 255);
+        }
+        if (got.ACLineStatus != 0) {
+            EXPECT_EQ(got.BatteryLifeTime, -1);
+        }
     }
 }
 

@@ -82,33 +82,11 @@ PowerStatusReading SysfsPowerSource::readPowerStatus()
                     continue;
                 // Entries are usually symlinks to device folders. A stray file fails the
                 // "type" read (ENOTDIR) and is skipped like any unknown supply.
-                PowerSupplyAttributes s;
-                s.kind = parseSupplyKind(readAttribute(dirFd, e->d_name, "type", buf));
+                const PowerSupplyAttributes s = parseSupply([&](const char *attribute) {
+                    return readAttribute(dirFd, e->d_name, attribute, buf);
+                });
                 if (s.kind == SupplyKind::Other)
                     continue;
-                auto number = [&](const char *name) {
-                    return parseSysfsInt(readAttribute(dirFd, e->d_name, name, buf));
-                };
-                if (s.kind == SupplyKind::Mains) {
-                    s.online = number("online");
-                } else {
-                    const QByteArrayView scope = readAttribute(dirFd, e->d_name, "scope", buf);
-                    s.scope = scope.isEmpty() ? SupplyScope::Absent : parseSupplyScope(scope);
-                    if (s.scope == SupplyScope::Device)
-                        continue;
-                    s.present = number("present");
-                    s.status = parseChargeState(readAttribute(dirFd, e->d_name, "status", buf));
-                    s.capacity = number("capacity");
-                    s.energyNow = number("energy_now");
-                    s.energyFull = number("energy_full");
-                    if (!s.energyNow || !s.energyFull) {
-                        s.chargeNow = number("charge_now");
-                        s.chargeFull = number("charge_full");
-                    }
-                    s.powerNow = number("power_now");
-                    if (!s.powerNow)
-                        s.currentNow = number("current_now");
-                }
                 m_supplies.push_back(s);
             }
             ::closedir(dir); // also closes dirFd
