@@ -23,18 +23,33 @@ constexpr qint32 kFullInterval = 200;
 // file: a count of 0 or less means there is no history to weigh (the interval becomes the
 // mean), a negative mean counts as 0, and the arithmetic is 64-bit with the results saturated
 // to 32 bits.
-void foldInterval(qint32 &mean, qint32 &taken, qint32 interval)
+//
+// The stored mean is a truncated quotient. Truncating afresh at every fold would lose up to a
+// second each time, and once the count is in the hundreds an interval can no longer win that
+// back: over weeks the mean sinks towards the shortest intervals. So the remainder of the
+// division is carried to the next fold, as long as the pair is still the one we wrote (a load
+// or a reset starts afresh).
+void foldInterval(qint32 &mean, qint32 &taken, qint32 interval, Monitor::MeanCarry &carry)
 {
+    if (carry.mean != mean || carry.taken != taken)
+        carry.remainder = 0;
     if (taken <= 0) {
         mean = std::max(interval, 0);
         taken = 1;
+        carry = {mean, taken, 0};
         return;
     }
     const qint64 oldMean = std::max<qint64>(mean, 0);
-    const qint64 newMean = (oldMean * taken + interval) / (qint64(taken) + 1);
+    const qint64 sum = oldMean * taken + carry.remainder + interval;
+    const qint64 newMean = sum / (qint64(taken) + 1);
     mean = qint32(std::clamp<qint64>(newMean, 0, std::numeric_limits<qint32>::max()));
+    carry.remainder = mean == newMean ? sum % (qint64(taken) + 1) : 0;
     if (taken < std::numeric_limits<qint32>::max())
         ++taken;
+    else
+        carry.remainder = 0; // the count no longer grows, so the sum no longer adds up
+    carry.mean = mean;
+    carry.taken = taken;
 }
 
 QString twoDigits(qint32 value)
@@ -215,12 +230,12 @@ void Monitor::LearnAndEstimate()
         return;
     }
     if (StatusCode <= 4) {
-        foldInterval(m_stats.DrainTime, m_stats.DrainTaken, SecondsSinceChange);
+        foldInterval(m_stats.DrainTime, m_stats.DrainTaken, SecondsSinceChange, m_drainCarry);
         SecondsSinceChange = 0;
         ReferencePercent = m_power.BatteryPercent();
         EstimateSeconds = qint64(m_stats.DrainTime) * ReferencePercent;
     } else {
-        foldInterval(m_stats.ChargeTime, m_stats.ChargeTaken, SecondsSinceChange);
+        foldInterval(m_stats.ChargeTime, m_stats.ChargeTaken, SecondsSinceChange, m_chargeCarry);
         SecondsSinceChange = 0;
         ReferencePercent = m_power.BatteryPercent();
         EstimateSeconds = qint64(100 - ReferencePercent) * m_stats.ChargeTime;

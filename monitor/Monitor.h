@@ -69,6 +69,13 @@ public:
 
     bool ShutdownDone = false;
 
+    // What the last fold left over of a mean's division, and the pair it belongs to.
+    struct MeanCarry {
+        qint32 mean = 0;
+        qint32 taken = 0;
+        qint64 remainder = 0;
+    };
+
 private:
     void classifyOnBattery();
     void classifyOnMains(qint32 powerSupply, qint32 batteryStatus);
@@ -80,4 +87,6 @@ private:
     DischargeStatistics &m_stats;
     MonitorHost &m_host;
     ShutdownRequester &m_shutdown;
+    MeanCarry m_drainCarry;
+    MeanCarry m_chargeCarry;
 };

@@ -18,11 +18,17 @@ quint8 levelFlag(int percent)
     return percent > 66 ? 1 : percent < 5 ? 4 : percent < 33 ? 2 : 0;
 }
 
-void fold(qint32 &mean, qint32 &taken, qint64 interval)
-{
-    mean = qint32((qint64(mean) * taken + interval) / (taken + 1));
-    ++taken;
-}
+// A learned mean is the truncated quotient of the exact total of its intervals.
+struct RunningMean {
+    qint64 total = 120 * 3;
+    qint32 taken = 3;
+    void fold(qint64 interval)
+    {
+        total += interval;
+        ++taken;
+    }
+    qint32 mean() const { return qint32(total / taken); }
+};
 
 QString clock(qint64 s)
 {
@@ -56,24 +62,24 @@ TEST(MonitorDay, LearnsAndShutsDownOnce)
             rig.second(s.ac, s.flag, s.percent);
 
     // What the day should have taught, interval by interval.
-    DischargeStatistics want;
-    fold(want.DrainTime, want.DrainTaken, 30); // start-up seed; the first tick's second is dropped
+    RunningMean drain, charge;
+    drain.fold(30); // start-up seed; the first tick's second is dropped
     for (int p = 59; p >= 8; --p)
-        fold(want.DrainTime, want.DrainTaken, 90); // includes the shutdown band, still draining
-    fold(want.ChargeTime, want.ChargeTaken, 90);   // plugged in 90 s after reaching 8 %
-    fold(want.ChargeTime, want.ChargeTaken, 40);   // 8 -> 9
+        drain.fold(90); // includes the shutdown band, still draining
+    charge.fold(90);    // plugged in 90 s after reaching 8 %
+    charge.fold(40);    // 8 -> 9
     for (int p = 10; p <= 99; ++p)
-        fold(want.ChargeTime, want.ChargeTaken, 60);
-    fold(want.ChargeTime, want.ChargeTaken, 200); // reaching 100
-    fold(want.ChargeTime, want.ChargeTaken, 200); // charging -> full on mains
-    fold(want.DrainTime, want.DrainTaken, 200);   // unplugged at 100
-    fold(want.DrainTime, want.DrainTaken, 201);   // first drop below 100
-    fold(want.DrainTime, want.DrainTaken, 90);    // 99 -> 98
+        charge.fold(60);
+    charge.fold(200); // reaching 100
+    charge.fold(200); // charging -> full on mains
+    drain.fold(200);  // unplugged at 100
+    drain.fold(201);  // first drop below 100
+    drain.fold(90);   // 99 -> 98
 
-    EXPECT_EQ(rig.stats.DrainTime, want.DrainTime);
-    EXPECT_EQ(rig.stats.DrainTaken, want.DrainTaken);
-    EXPECT_EQ(rig.stats.ChargeTime, want.ChargeTime);
-    EXPECT_EQ(rig.stats.ChargeTaken, want.ChargeTaken);
+    EXPECT_EQ(rig.stats.DrainTime, drain.mean());
+    EXPECT_EQ(rig.stats.DrainTaken, drain.taken);
+    EXPECT_EQ(rig.stats.ChargeTime, charge.mean());
+    EXPECT_EQ(rig.stats.ChargeTaken, charge.taken);
 
     EXPECT_EQ(rig.shutdown.requests, QList<bool>{false});
     EXPECT_TRUE(rig.monitor.ShutdownDone);
@@ -87,7 +93,7 @@ TEST(MonitorDay, LearnsAndShutsDownOnce)
 
     EXPECT_EQ(rig.monitor.DisplayState, QLatin1Char('F'));
     EXPECT_EQ(rig.host.percentText, "98%");
-    const QString left = clock(qint64(want.DrainTime) * 98 - 10);
+    const QString left = clock(qint64(drain.mean()) * 98 - 10);
     EXPECT_EQ(rig.host.timeText, left);
     EXPECT_EQ(rig.host.applicationTitle, "98%, " + left + " : Voltline");
 }

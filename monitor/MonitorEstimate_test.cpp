@@ -109,8 +109,8 @@ TEST(MonitorLearning, TickLearnsAfterADiscardedInterval)
         rig.second(0, 0, 59);
     rig.second(0, 0, 58);
     EXPECT_EQ(rig.stats.DrainTaken, seeded.DrainTaken + 1);
-    EXPECT_EQ(rig.stats.DrainTime,
-              (seeded.DrainTime * seeded.DrainTaken + 120) / (seeded.DrainTaken + 1));
+    // The exact total so far: the initial 120 x 3 and the start-up 30, then the 120.
+    EXPECT_EQ(rig.stats.DrainTime, (120 * 3 + 30 + 120) / (seeded.DrainTaken + 1));
 }
 
 TEST(MonitorLearning, FullBatteryIntervals)

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <malloc.h>
 #include <random>
 #include <unistd.h>
@@ -145,7 +146,10 @@ struct Model {
     int shutdownAt = 10;
     bool popups = true;
 
-    qint64 drainTime = 120, drainTaken = 3, chargeTime = 120, chargeTaken = 3;
+    // A learned mean is the truncated quotient of the exact total of its intervals.
+    qint64 drainTotal = 120 * 3, drainTaken = 3, chargeTotal = 120 * 3, chargeTaken = 3;
+    qint64 drainTime() const { return drainTotal / drainTaken; }
+    qint64 chargeTime() const { return chargeTotal / chargeTaken; }
 
     int ac = 0, flag = 0, sampled = 0; // the sampler's view of the last reading
     int percent = 0, since = 30, reference = 0, code = 0, lastCode = 130;
@@ -190,17 +194,17 @@ struct Model {
         }
         qint64 estimate = 0;
         if (code <= 4) {
-            drainTime = (drainTime * drainTaken + since) / (drainTaken + 1);
+            drainTotal += since;
             ++drainTaken;
             ++drainsLearned;
             reference = sampled;
-            estimate = drainTime * reference;
+            estimate = drainTime() * reference;
         } else {
-            chargeTime = (chargeTime * chargeTaken + since) / (chargeTaken + 1);
+            chargeTotal += since;
             ++chargeTaken;
             ++chargesLearned;
             reference = sampled;
-            estimate = (100 - reference) * chargeTime;
+            estimate = (100 - reference) * chargeTime();
         }
         since = 0;
         hours = int(estimate / 3600 % 256);
@@ -330,9 +334,9 @@ QString compareState(const Monitor &monitor, const DischargeStatistics &stats,
         if (got != want)
             out += QStringLiteral("%1: got %2, want %3\n").arg(what).arg(got).arg(want);
     };
-    check("DrainTime", qint64(stats.DrainTime), model.drainTime);
+    check("DrainTime", qint64(stats.DrainTime), model.drainTime());
     check("DrainTaken", qint64(stats.DrainTaken), model.drainTaken);
-    check("ChargeTime", qint64(stats.ChargeTime), model.chargeTime);
+    check("ChargeTime", qint64(stats.ChargeTime), model.chargeTime());
     check("ChargeTaken", qint64(stats.ChargeTaken), model.chargeTaken);
     check("StatusCode", monitor.StatusCode, model.code);
     check("DisplayState", monitor.DisplayState, QChar::fromLatin1(model.state));
@@ -422,7 +426,7 @@ TEST(MonitorSoak, AWeekOfSecondsMatchesTheRulesAndDoesNotGrow)
     std::printf("soak: %lld s simulated; drain %lld s/%% over %lld, charge %lld s/%% over %lld; "
                 "%lld short intervals dropped; %lld saves, %lld boxes, %lld shutdown requests\n"
                 "soak: heap in use %lld -> %lld bytes, resident %lld -> %lld kB\n",
-                total, model.drainTime, model.drainTaken, model.chargeTime, model.chargeTaken,
+                total, model.drainTime(), model.drainTaken, model.chargeTime(), model.chargeTaken,
                 model.discarded, model.saves, model.boxes, model.requests, afterFirstDay.heapInUse,
                 atEnd.heapInUse, afterFirstDay.resident / 1024, atEnd.resident / 1024);
 
@@ -445,6 +449,51 @@ TEST(MonitorSoak, AWeekOfSecondsMatchesTheRulesAndDoesNotGrow)
     EXPECT_LE(atEnd.heapInUse - afterFirstDay.heapInUse, 1024);
     EXPECT_LE(atEnd.resident - afterFirstDay.resident, 256 * 1024);
 #endif
+}
+
+// Thousands of folds into one mean: it must stay the mean of what was folded, not sink
+// towards the shortest intervals through the truncation of each step.
+TEST(MonitorSoak, LearnedMeanFollowsThousandsOfIntervals)
+{
+    struct Row {
+        const char *name;
+        qint32 statusCode; // 2 drains, 8 charges
+        std::function<qint32(int)> interval;
+    };
+    std::mt19937 rng(7);
+    std::normal_distribution<double> spread(120, 30);
+    const Row rows[] = {
+        {"steady drain", 2, [](int) { return 100; }},
+        {"alternating drain", 2, [](int i) { return i % 2 ? 90 : 150; }},
+        {"scattered drain", 2, [&](int) { return std::max(15, int(spread(rng))); }},
+        {"alternating charge", 8, [](int i) { return i % 3 ? 40 : 100; }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        GeneratedSource source;
+        source.reading = {quint8(row.statusCode == 2 ? 0 : 1), 0, 50, -1};
+        TPowerInfo power(source, nullptr);
+        BarSettings settings;
+        DischargeStatistics stats;
+        CountingHost host;
+        FakeShutdownRequester shutdown;
+        Monitor monitor(power, settings, stats, host, shutdown);
+        monitor.StatusCode = row.statusCode;
+
+        qint64 total = 120 * 3;
+        qint64 taken = 3;
+        for (int i = 0; i < 5000; ++i) {
+            const qint32 interval = row.interval(i);
+            total += interval;
+            ++taken;
+            monitor.SecondsSinceChange = interval;
+            monitor.LearnAndEstimate();
+        }
+        const qint32 mean = row.statusCode == 2 ? stats.DrainTime : stats.ChargeTime;
+        const qint32 count = row.statusCode == 2 ? stats.DrainTaken : stats.ChargeTaken;
+        EXPECT_EQ(count, taken);
+        EXPECT_EQ(mean, total / taken);
+    }
 }
 
 } // namespace
