@@ -35,6 +35,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_skipReason.clear();
+        s_failReason.clear();
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty()) {
             s_skipReason = "dbus-daemon is not installed";
@@ -55,7 +56,7 @@ protected:
                !started.hasExpired())
             s_daemon->waitForReadyRead(100);
         if (!s_daemon->canReadLine()) {
-            s_skipReason = "the private dbus-daemon did not start";
+            s_failReason = "the private dbus-daemon did not start";
             return;
         }
         s_address = QString::fromUtf8(s_daemon->readLine().trimmed());
@@ -74,8 +75,9 @@ protected:
         while (!s_connection->interface()->isServiceRegistered(kLogind) && !deadline.hasExpired() &&
                s_mock->state() != QProcess::NotRunning)
             QTest::qWait(50);
+        // Both tools are there, so a mock that does not come up is a failure, not a skip.
         if (!s_connection->interface()->isServiceRegistered(kLogind))
-            s_skipReason = "the logind mock did not come up on the private bus";
+            s_failReason = "the logind mock did not come up on the private bus";
     }
 
     static void TearDownTestSuite()
@@ -102,6 +104,7 @@ protected:
     {
         if (!s_skipReason.isEmpty())
             GTEST_SKIP() << s_skipReason.toStdString();
+        ASSERT_TRUE(s_failReason.isEmpty()) << s_failReason.toStdString();
         ASSERT_TRUE(mockCall("ClearCalls", {}).type() == QDBusMessage::ReplyMessage);
         overridePowerOff(QString()); // accept, as the template does
     }
@@ -164,6 +167,7 @@ protected:
     }
 
     static inline QString s_skipReason;
+    static inline QString s_failReason;
     static inline QString s_address;
     static inline std::unique_ptr<QProcess> s_daemon;
     static inline std::unique_ptr<QProcess> s_mock;
