@@ -85,7 +85,6 @@ protected:
     void setLayoutRight(bool right);
     void setMarkColor(TColor color) { FColorMark = color; }
     TColor markColor() const { return FColorMark; }
-    void constructed(); // the end of the subclass constructor
     void RemoveMouseTimer();
 
     bool event(QEvent *event) override;
@@ -110,6 +109,7 @@ private:
     void CMEnabledChanged();
     void CMSysColorChange();
     void CMParentColorChanged();
+    void takeParentColor();
 
     QString FCaption;
     TColor FColor = clBtnFace;

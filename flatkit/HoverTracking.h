@@ -63,6 +63,10 @@ public:
     {
         if (!isUnder(control, QCursor::pos()))
             control->MouseLeave();
+        // A control that lost its hot look some other way (focus loss clears it without
+        // stopping the timer) would keep the timer ticking for nothing.
+        if (MouseInControl == control && !control->MouseInside() && !control->MouseDownFlag())
+            RemoveMouseTimer(control);
     }
 
     void RemoveMouseTimer(Control *control)

@@ -37,7 +37,7 @@ TFlatButton::TFlatButton(QWidget *parent)
     // The face covers every pixel, so Qt need not clear behind it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    SetTabStop(false);
     takeParentColor();
     Tracking.addInstance();
     AcceleratorFilter::attach(this);
@@ -285,7 +285,8 @@ bool TFlatButton::TabStop() const
 
 void TFlatButton::SetTabStop(bool value)
 {
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+    // A left press focuses the control itself; Qt must not focus it on other buttons.
+    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void TFlatButton::SetShowHint(bool value)

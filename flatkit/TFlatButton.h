@@ -76,7 +76,7 @@ public:
 
     int ModalResult = 0;
 
-    // Tab reaches the button only when TabStop is set; a click always focuses it.
+    // Tab reaches the button only when TabStop is set; a left click always focuses it.
     bool TabStop() const;
     void SetTabStop(bool value);
 
@@ -94,6 +94,7 @@ public:
 
     TFlatButtonState State() const { return FState; }
     bool MouseInside() const { return FMouseInside; }
+    bool MouseDownFlag() const { return FMouseDown; }
     QRect TextBounds() const { return FTextBounds; }
     QPoint GlyphPos() const { return FGlyphPos; }
 
