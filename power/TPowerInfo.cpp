@@ -39,14 +39,19 @@ void TPowerInfo::Refresh()
 
     // The last-considered values move only after the handler returns: a handler that runs a
     // nested event loop sees the same change again from a nested refresh.
+    // Handlers run from a copy: one may replace itself (the setters allow it) while running.
     if (FLastPowerSupply != FPowerSupply) {
-        if (FOnACLineStatus)
-            FOnACLineStatus(this);
+        if (FOnACLineStatus) {
+            const TNotifyEvent handler = FOnACLineStatus;
+            handler(this);
+        }
         FLastPowerSupply = FPowerSupply;
     }
     if (FLastBatteryStatus != FBatteryStatus) {
-        if (FOnBatteryStatus)
-            FOnBatteryStatus(this);
+        if (FOnBatteryStatus) {
+            const TNotifyEvent handler = FOnBatteryStatus;
+            handler(this);
+        }
         FLastBatteryStatus = FBatteryStatus;
     }
 

@@ -138,6 +138,22 @@ TEST(TPowerInfo, NestedRefreshInHandlerSeesTheSameChangeAgain)
     EXPECT_EQ(calls, 2);
 }
 
+TEST(TPowerInfo, HandlerMayReplaceItself)
+{
+    ScriptedPowerSource source(
+        {reading(1, 8, 80), reading(1, 8, 80), reading(1, 9, 80), reading(1, 10, 80)});
+    TPowerInfo info(source, nullptr);
+    std::vector<std::string> log;
+    const std::string first = "first handler, with enough captured text to live on the heap";
+    info.SetOnBatteryStatus([&info, &log, first](QObject *) {
+        info.SetOnBatteryStatus([&log](QObject *) { log.push_back("second"); });
+        log.push_back(first); // the captured string must still be alive here
+    });
+    // Setting the first handler refreshes (8 -> 9); replacing it refreshes again (9 -> 10).
+    const std::vector<std::string> want = {"second", first};
+    EXPECT_EQ(log, want);
+}
+
 TEST(TPowerInfo, PropertyWritesAreDiscarded)
 {
     ScriptedPowerSource source({reading(1, 1, 57)}, {{0, 0, 1280, 994}});
