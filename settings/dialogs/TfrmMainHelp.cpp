@@ -1,0 +1,62 @@
+#include "TfrmMainHelp.h"
+
+#include "DialogPlacement.h"
+#include "HelpTextBox.h"
+#include "HelpTexts.h"
+#include "TFlatButton.h"
+
+#include <QShowEvent>
+#include <QTextEdit>
+
+TfrmMainHelp::TfrmMainHelp(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmMainHelp"));
+    setWindowTitle(QStringLiteral("Voltline Quick Help"));
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(337, 302);
+
+    RichEdit1 = CreateHelpTextBox(this, MainHelpLines());
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setGeometry(6, 8, 325, 257);
+
+    btnClose = new TFlatButton(this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->SetCaption(QStringLiteral("&Close"));
+    btnClose->setGeometry(128, 272, 81, 25);
+    btnClose->SetTabStop(true);
+    connect(btnClose, &TFlatButton::clicked, this, &TfrmMainHelp::btnCloseClick);
+}
+
+void TfrmMainHelp::showQuickHelp()
+{
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmMainHelp::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A window manager's restore is no new showing; only the program's show re-centres.
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmMainHelp::FormShow()
+{
+    move(CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+}
+
+void TfrmMainHelp::btnCloseClick()
+{
+    close();
+}
