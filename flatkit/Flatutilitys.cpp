@@ -247,13 +247,17 @@ void DrawParentImage(QWidget *control, QPainter &painter)
     QWidget *parent = control ? control->parentWidget() : nullptr;
     if (!parent)
         return;
-    painter.save();
-    painter.translate(-control->x(), -control->y());
-    painter.setClipRect(parent->rect(), Qt::IntersectClip);
-    const QRegion source = QRegion(control->geometry()).intersected(parent->rect());
-    parent->render(&painter, source.boundingRect().topLeft(), source,
-                   QWidget::DrawWindowBackground);
-    painter.restore();
+    const QRect source = control->geometry().intersected(parent->rect());
+    if (source.isEmpty())
+        return;
+    // Rendered into an image first, so the parent's painting cannot disturb the state of the
+    // painter in use (a control's own paint, often in the middle of a window's paint pass).
+    const qreal ratio = control->devicePixelRatioF();
+    QImage image(source.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    parent->render(&image, QPoint(), QRegion(source), QWidget::DrawWindowBackground);
+    painter.drawImage(source.topLeft() - control->pos(), image);
 }
 
 QImage CreateDisabledBitmap(const QImage &source, TColor outline, TColor back, TColor highlight,

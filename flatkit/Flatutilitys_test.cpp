@@ -1,7 +1,11 @@
 #include "Flatutilitys.h"
 
+#include <QLabel>
 #include <QPainter>
+#include <QScreen>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -482,6 +486,37 @@ TEST(DrawParentImage, ShowsParentBackgroundAndDrawingButNoSiblings)
     DrawParentImage(nullptr, p);
     p.end();
     EXPECT_EQ(orphan.pixel(1, 1), qRgb(255, 255, 255));
+}
+
+TEST(DrawParentImage, WorksWhenPaintingOnScreen)
+{
+    // On screen the child's painter targets the window's backing store, with the parent
+    // somewhere inside the window.
+    QWidget window;
+    window.resize(80, 70);
+    QLabel parent(&window);
+    QPixmap picture(40, 40);
+    picture.fill(Qt::green);
+    {
+        QPainter p(&picture);
+        p.fillRect(KitRect(12, 12, 14, 14), Qt::red);
+    }
+    parent.setPixmap(picture);
+    parent.setGeometry(30, 20, 40, 40);
+    TransparentChild child(&parent);
+    child.setGeometry(10, 10, 10, 10);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage shown = window.windowHandle()
+                             ->screen()
+                             ->grabWindow(window.winId(), 30, 20, 40, 40)
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.width(), 40);
+    EXPECT_EQ(shown.pixel(10, 10) & 0xFFFFFF, 0x000000u);
+    EXPECT_EQ(shown.pixel(11, 11) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shown.pixel(12, 12) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown.pixel(15, 15) & 0xFFFFFF, 0x00FF00u);
 }
 
 TEST(ParentColor, FollowsKitParentsAndForms)

@@ -122,6 +122,33 @@ private:
     }
 };
 
+// A control that copies its parent's picture behind itself, then frames it.
+class SeeThrough : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        DrawParentImage(this, p);
+        FrameRect(p, rect(), 0x000000FF);
+        p.setPen(ColorToQColor(clWindowText));
+        KitDrawText(&p, font(), QStringLiteral("parent image"), rect(),
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+};
+
+QPixmap stripes(QSize size)
+{
+    QPixmap pattern(size);
+    pattern.fill(Qt::white);
+    QPainter p(&pattern);
+    for (int x = 0; x < size.width(); x += 6)
+        p.fillRect(x, 0, 3, size.height(), QColor(0xC0, 0xD0, 0xF0));
+    return pattern;
+}
+
 TFlatProgressBar *addBar(QWidget *canvas, QRect geometry, int position, bool smooth,
                          const QString &hint = QString())
 {
@@ -147,6 +174,11 @@ void drawingSection(Gallery &gallery)
     QWidget *canvas = gallery.addSection(QStringLiteral("Drawing helpers"), QSize(420, 220));
     auto *sample = new DrawingSample(canvas);
     sample->setGeometry(canvas->rect());
+    auto *striped = new QLabel(sample);
+    striped->setPixmap(stripes(QSize(110, 30)));
+    striped->setGeometry(300, 126, 110, 30);
+    auto *glass = new SeeThrough(striped);
+    glass->setGeometry(10, 5, 90, 20);
 }
 
 void progressBarSection(Gallery &gallery)
@@ -174,17 +206,10 @@ void progressBarSection(Gallery &gallery)
     y += 24;
 
     // transparent bar over a striped parent
-    auto *stripes = new QLabel(canvas);
-    QPixmap pattern(147, 16);
-    pattern.fill(Qt::white);
-    {
-        QPainter p(&pattern);
-        for (int x = 0; x < 147; x += 6)
-            p.fillRect(x, 0, 3, 16, QColor(0xC0, 0xD0, 0xF0));
-    }
-    stripes->setPixmap(pattern);
-    stripes->setGeometry(44, y, 147, 16);
-    auto *glass = addBar(stripes, QRect(0, 0, 147, 16), 40, true);
+    auto *striped = new QLabel(canvas);
+    striped->setPixmap(stripes(QSize(147, 16)));
+    striped->setGeometry(44, y, 147, 16);
+    auto *glass = addBar(striped, QRect(0, 0, 147, 16), 40, true);
     glass->SetTransparent(true);
 
     // a stepping bar: StepIt draws on top, a wrap starts a full paint
