@@ -20,8 +20,8 @@ public:
     Result requestPowerOff(bool withRights) override
     {
         requests.append(withRights);
-        if (onRequest)
-            onRequest(withRights);
+        if (const auto hook = onRequest)
+            hook(withRights);
         if (answers.isEmpty())
             return Result::Failed;
         const qsizetype i = std::min<qsizetype>(requests.size() - 1, answers.size() - 1);

@@ -41,8 +41,9 @@ void RecordingMonitorHost::showStatusBox(const QString &caption, const QString &
     calls << QStringLiteral("showStatusBox");
     const StatusBox box{caption, text, warning};
     statusBoxes.append(box);
-    if (onStatusBox)
-        onStatusBox(box);
+    // From a copy: the hook may replace itself while a nested box is open.
+    if (const auto hook = onStatusBox)
+        hook(box);
 }
 
 void RecordingMonitorHost::invalidateWindow()
