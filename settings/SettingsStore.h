@@ -8,9 +8,10 @@ class SettingsWindow;
 
 // Where the store keeps its files.
 struct StorePaths {
-    QString registryFile;  // per-user store, $XDG_CONFIG_HOME/voltline/user.reg
-    QString autostartFile; // machine-wide entry, <first of $XDG_CONFIG_DIRS>/autostart/voltline.desktop
-    QString executable;    // the running program, written into the autostart entry
+    QString registryFile; // per-user store, $XDG_CONFIG_HOME/voltline/user.reg
+    QString
+        autostartFile; // machine-wide entry, <first of $XDG_CONFIG_DIRS>/autostart/voltline.desktop
+    QString executable; // the running program, written into the autostart entry
 
     static StorePaths fromEnvironment();
 };
@@ -20,11 +21,16 @@ class SettingsStore {
 public:
     explicit SettingsStore(StorePaths paths);
 
+    // Fills settings and statistics from the store and applies the window's part (position,
+    // height, check mark, stacking, bevel); opens the help document on a first run.
     void LoadSettings(SettingsWindow &window, BarSettings &settings, DischargeStatistics &stats);
-    void SaveSettings(const SettingsWindow &window, const BarSettings &settings,
+    // The saves return false when nothing could be written; the caller keeps its values and
+    // the next save writes them all again.
+    bool SaveSettings(const SettingsWindow &window, const BarSettings &settings,
                       const DischargeStatistics &stats);
-    void SaveConfiguration(const SettingsWindow &window, const BarSettings &settings);
-    void ApplyRunAtStartup(bool runAtStartup);
+    bool SaveConfiguration(const SettingsWindow &window, const BarSettings &settings);
+    // Adds or removes the start-with-the-system entry; false when that was not possible.
+    bool ApplyRunAtStartup(bool runAtStartup);
 
     const StorePaths &paths() const { return m_paths; }
 

@@ -1,0 +1,240 @@
+#include "SettingsStore.h"
+
+#include "AutostartEntry.h"
+#include "RegistryStore.h"
+#include "SettingsWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cmath>
+#include <exception>
+#include <limits>
+
+namespace {
+
+const QString kConfigurationKey = QStringLiteral("\\Software\\Quorvex\\Voltline\\Configuration");
+const QString kStatsKey = QStringLiteral("\\Software\\Quorvex\\Voltline\\Stats");
+
+constexpr float kDefaultVers = 1.09f;
+constexpr int kDefaultHeight = 20;
+constexpr qint32 kDefaultTime = 120;
+constexpr qint32 kDefaultTaken = 3;
+constexpr qint32 kTakenLimit = 1999999999;
+constexpr qint32 kTakenRestart = 1000000000;
+
+// Every single read or write stands on its own: whatever goes wrong in one leaves the others.
+template<typename Step> void guarded(Step &&step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+// Only a value a float can hold becomes the float; anything else counts as unreadable.
+std::optional<float> toVers(std::optional<double> stored)
+{
+    if (!stored)
+        return std::nullopt;
+    const double v = *stored;
+    if (std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(v);
+}
+
+void writeWindowConfiguration(RegistryStore &reg, const SettingsWindow &window,
+                              const BarSettings &settings)
+{
+    guarded([&] { reg.writeInteger(QStringLiteral("Top"), window.windowTop()); });
+    guarded([&] { reg.writeInteger(QStringLiteral("Left"), window.windowLeft()); });
+    guarded([&] { reg.writeInteger(QStringLiteral("Height"), window.windowHeight()); });
+    guarded([&] { reg.writeBool(QStringLiteral("Snap"), settings.Snap); });
+    guarded([&] { reg.writeBool(QStringLiteral("AlwaysOnTop"), window.alwaysOnTopChecked()); });
+    guarded([&] { reg.writeBool(QStringLiteral("ShowRaised"), settings.ShowRaised); });
+    guarded([&] { reg.writeBool(QStringLiteral("PopupBoxStatus"), settings.PopupBoxStatus); });
+    guarded([&] {
+        reg.writeBool(QStringLiteral("RunAtWindowsStartUp"), settings.RunAtWindowsStartUp);
+    });
+    guarded([&] { reg.writeBool(QStringLiteral("ShowInSysTray"), settings.ShowInSysTray); });
+}
+
+} // namespace
+
+StorePaths StorePaths::fromEnvironment()
+{
+    StorePaths paths;
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty() || QDir::isRelativePath(configHome))
+        configHome = QDir::homePath() + QStringLiteral("/.config");
+    paths.registryFile = configHome + QStringLiteral("/voltline/user.reg");
+
+    QString systemConfig = QStringLiteral("/etc/xdg");
+    const QStringList dirs =
+        qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    // Relative entries are invalid and ignored.
+    for (const QString &dir : dirs) {
+        if (QDir::isAbsolutePath(dir)) {
+            systemConfig = dir;
+            break;
+        }
+    }
+    paths.autostartFile = systemConfig + QStringLiteral("/autostart/voltline.desktop");
+
+    if (QCoreApplication::instance())
+        paths.executable = QCoreApplication::applicationFilePath();
+    return paths;
+}
+
+SettingsStore::SettingsStore(StorePaths paths)
+    : m_paths(std::move(paths))
+{
+}
+
+void SettingsStore::LoadSettings(SettingsWindow &window, BarSettings &settings,
+                                 DischargeStatistics &stats)
+{
+    RegistryStore reg(m_paths.registryFile);
+
+    if (reg.openKey(kConfigurationKey, false)) {
+        guarded([&] {
+            settings.Vers = toVers(reg.readDouble(QStringLiteral("Vers"))).value_or(kDefaultVers);
+        });
+        guarded([&] {
+            if (const auto top = reg.readInteger(QStringLiteral("Top")))
+                window.setWindowTop(*top);
+        });
+        guarded([&] {
+            if (const auto left = reg.readInteger(QStringLiteral("Left")))
+                window.setWindowLeft(*left);
+        });
+        guarded([&] {
+            window.setWindowHeight(
+                reg.readInteger(QStringLiteral("Height")).value_or(kDefaultHeight));
+        });
+        guarded([&] { settings.Snap = reg.readBool(QStringLiteral("Snap")).value_or(true); });
+        guarded([&] {
+            window.setAlwaysOnTopChecked(
+                reg.readBool(QStringLiteral("AlwaysOnTop")).value_or(true));
+        });
+        guarded([&] {
+            settings.PopupBoxStatus =
+                reg.readBool(QStringLiteral("PopupBoxStatus")).value_or(false);
+        });
+        guarded([&] {
+            settings.RunAtWindowsStartUp =
+                reg.readBool(QStringLiteral("RunAtWindowsStartUp")).value_or(true);
+        });
+        guarded([&] {
+            settings.ShowRaised = reg.readBool(QStringLiteral("ShowRaised")).value_or(true);
+        });
+        guarded([&] {
+            settings.ShowInSysTray = reg.readBool(QStringLiteral("ShowInSysTray")).value_or(true);
+        });
+        guarded([&] {
+            if (const auto v = reg.readInteger(QStringLiteral("WarnPercent")))
+                settings.WarnPercent = *v;
+        });
+        guarded([&] {
+            if (const auto v = reg.readInteger(QStringLiteral("ShutdownPercent")))
+                settings.ShutdownPercent = *v;
+        });
+        guarded([&] {
+            if (const auto v = reg.readString(QStringLiteral("HelpPath")))
+                settings.HelpPath = *v;
+        });
+        guarded(
+            [&] { settings.FirstRun = reg.readBool(QStringLiteral("FirstRun")).value_or(false); });
+    } else {
+        // First start: position, HelpPath and FirstRun keep their built-in values.
+        settings.Vers = kDefaultVers;
+        window.setWindowHeight(kDefaultHeight);
+        settings.Snap = true;
+        window.setAlwaysOnTopChecked(true);
+        settings.PopupBoxStatus = false;
+        settings.RunAtWindowsStartUp = true;
+        settings.ShowRaised = true;
+        settings.ShowInSysTray = true;
+        settings.WarnPercent = 25;
+        settings.ShutdownPercent = 0;
+        ApplyRunAtStartup(settings.RunAtWindowsStartUp);
+    }
+    reg.closeKey();
+
+    stats = DischargeStatistics{};
+    if (reg.openKey(kStatsKey, false)) {
+        guarded([&] {
+            stats.DrainTime = reg.readInteger(QStringLiteral("DrainTime")).value_or(kDefaultTime);
+        });
+        guarded([&] {
+            stats.DrainTaken =
+                reg.readInteger(QStringLiteral("DrainTaken")).value_or(kDefaultTaken);
+        });
+        guarded([&] {
+            stats.ChargeTime = reg.readInteger(QStringLiteral("ChargeTime")).value_or(kDefaultTime);
+        });
+        guarded([&] {
+            stats.ChargeTaken =
+                reg.readInteger(QStringLiteral("ChargeTaken")).value_or(kDefaultTaken);
+        });
+    } else {
+        stats.DrainTime = kDefaultTime;
+        stats.DrainTaken = kDefaultTaken;
+        stats.ChargeTime = kDefaultTime;
+        stats.ChargeTaken = kDefaultTaken;
+    }
+    reg.closeKey();
+
+    window.applyStackingStyle();
+    window.applyBevelStyle(settings.ShowRaised);
+
+    // FirstRun stays set until the next save, so a run that never saves opens it again.
+    if (settings.FirstRun && !settings.HelpPath.isEmpty())
+        window.openDocument(settings.HelpPath);
+
+    if (stats.DrainTaken > kTakenLimit)
+        stats.DrainTaken = kTakenRestart;
+    if (stats.ChargeTaken > kTakenLimit)
+        stats.ChargeTaken = kTakenRestart;
+}
+
+bool SettingsStore::SaveSettings(const SettingsWindow &window, const BarSettings &settings,
+                                 const DischargeStatistics &stats)
+{
+    RegistryStore reg(m_paths.registryFile);
+    if (reg.openKey(kConfigurationKey, true)) {
+        guarded([&] { reg.writeDouble(QStringLiteral("Vers"), double(settings.Vers)); });
+        writeWindowConfiguration(reg, window, settings);
+        guarded([&] { reg.writeInteger(QStringLiteral("WarnPercent"), settings.WarnPercent); });
+        guarded(
+            [&] { reg.writeInteger(QStringLiteral("ShutdownPercent"), settings.ShutdownPercent); });
+        guarded([&] { reg.writeBool(QStringLiteral("FirstRun"), false); });
+    }
+    reg.closeKey();
+    if (reg.openKey(kStatsKey, true)) {
+        guarded([&] { reg.writeInteger(QStringLiteral("DrainTime"), stats.DrainTime); });
+        guarded([&] { reg.writeInteger(QStringLiteral("DrainTaken"), stats.DrainTaken); });
+        guarded([&] { reg.writeInteger(QStringLiteral("ChargeTime"), stats.ChargeTime); });
+        guarded([&] { reg.writeInteger(QStringLiteral("ChargeTaken"), stats.ChargeTaken); });
+    }
+    reg.closeKey();
+    return reg.commit();
+}
+
+bool SettingsStore::SaveConfiguration(const SettingsWindow &window, const BarSettings &settings)
+{
+    RegistryStore reg(m_paths.registryFile);
+    if (reg.openKey(kConfigurationKey, true))
+        writeWindowConfiguration(reg, window, settings);
+    reg.closeKey();
+    return reg.commit();
+}
+
+bool SettingsStore::ApplyRunAtStartup(bool runAtStartup)
+{
+    AutostartEntry entry(m_paths.autostartFile);
+    if (!entry.isAvailable())
+        return false;
+    // The path is written as it is: lower-casing it would name another file here.
+    return runAtStartup ? entry.write(m_paths.executable) : entry.remove();
+}
