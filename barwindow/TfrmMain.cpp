@@ -122,7 +122,16 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
     m_systemDragEnd = new QTimer(this);
     m_systemDragEnd->setSingleShot(true);
     m_systemDragEnd->setInterval(kSystemDragSettleMs);
-    connect(m_systemDragEnd, &QTimer::timeout, this, [this] { m_systemDrag = false; });
+    connect(m_systemDragEnd, &QTimer::timeout, this, [this] {
+        m_systemDrag = false;
+        // The window manager may have dropped our width changes while it sized the window;
+        // Qt still believes them, so ask again with a different width first.
+        if (m_systemResize && isVisible()) {
+            m_systemResize = false;
+            resize(width() - 1, height());
+            FormResize();
+        }
+    });
 
     m_tray->setEventHandler([this](TrayIcon::Event event) {
         switch (event) {
@@ -168,6 +177,9 @@ void TfrmMain::createMenu()
                     &TfrmMain::mnuAlwaysOnTopClick);
     mnuAlwaysOnTop->setCheckable(true);
     mnuAlwaysOnTop->setChecked(true);
+    // A checkable action flips itself when triggered; the handler does the flipping here.
+    connect(mnuAlwaysOnTop, &QAction::triggered, this,
+            [this](bool checked) { mnuAlwaysOnTop->setChecked(!checked); });
     mnuConfiguration =
         addMenuItem(QStringLiteral("&Configuration"), QKeySequence(QStringLiteral("Ctrl+C")),
                     &TfrmMain::mnuConfigurationClick);
@@ -650,6 +662,7 @@ void TfrmMain::mousePressEvent(QMouseEvent *event)
         handle && (sizing ? handle->startSystemResize(Qt::BottomEdge) : handle->startSystemMove());
     if (bySystem) {
         m_systemDrag = true;
+        m_systemResize = sizing;
         m_systemDragEnd->start();
         return;
     }

@@ -255,10 +255,11 @@ TEST(TfrmMain, TrayPresence)
         settle();
         rig.log.clear();
         const bool onTop = rig.frm.alwaysOnTopChecked();
-        rig.frm.mnuAlwaysOnTopClick();
+        rig.frm.mnuAlwaysOnTop->trigger(); // as the menu and Ctrl+A do
         settle();
+        EXPECT_EQ(rig.frm.alwaysOnTopChecked(), !onTop);
         EXPECT_EQ(rig.frm.windowFlags().testFlag(Qt::WindowStaysOnTopHint), !onTop);
-        rig.frm.mnuAlwaysOnTopClick();
+        rig.frm.mnuAlwaysOnTop->trigger();
         settle();
         EXPECT_EQ(rig.frm.alwaysOnTopChecked(), onTop);
         EXPECT_EQ(rig.frm.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);

@@ -1,0 +1,267 @@
+"""System tests of the bar: the real voltline binary on a virtual desktop (see harness.py).
+
+Usage: bar_system_test.py [TEST_NAME ...]; VOLTLINE_BIN and VOLTLINE_LAYOUT_PROBE name the
+program and the layout probe (ctest sets both).
+"""
+
+import os
+import re
+import signal
+import subprocess
+
+import harness
+from harness import Failure, wait_until
+
+BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
+PROBE = os.environ.get("VOLTLINE_LAYOUT_PROBE", "build/tests/layout_probe")
+CONFIG_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]"
+
+
+def expect(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+def store_path(desk):
+    return os.path.join(desk.config_home, "voltline", "user.reg")
+
+
+def write_store(desk, **values):
+    """A store with the given Configuration dwords (Left, Top, Height, ShowInSysTray, ...)."""
+    os.makedirs(os.path.dirname(store_path(desk)), exist_ok=True)
+    lines = ["Windows Registry Editor Version 5.00", "", CONFIG_KEY]
+    lines += [f'"{k}"=dword:{v & 0xffffffff:08x}' for k, v in values.items()]
+    with open(store_path(desk), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def read_store(desk):
+    values = {}
+    if not os.path.exists(store_path(desk)):
+        return values
+    with open(store_path(desk)) as f:
+        for line in f:
+            m = re.match(r'"(\w+)"=dword:([0-9a-fA-F]{8})', line.strip())
+            if m:
+                v = int(m.group(2), 16)
+                values[m.group(1)] = v - (1 << 32) if v >= 1 << 31 else v
+    return values
+
+
+def layout_width(desk, height):
+    out = desk.run(PROBE, str(height))
+    return int(out.split()[1])
+
+
+def start(desk, percent=57, status="Discharging", ac=False, **store):
+    battery = harness.FakePowerSupply(desk.tmp)
+    battery.set(percent, status, ac)
+    if store:
+        write_store(desk, **store)
+    bar = desk.start(BIN, battery)
+    return bar, battery, bar.wait_window()
+
+
+def bar_icons(desk, bar):
+    """Tray icons of the program: embedded windows other than the bar itself."""
+    own = bar.window()
+    return [w for w in desk.tray_icons(bar.pid) if w != own and desk.geometry(w)[2] <= 64]
+
+
+def exit_by_menu_key(desk, bar, wid):
+    desk.xdotool("windowactivate", "--sync", wid)
+    desk.xdotool("key", "--clearmodifiers", "ctrl+x")
+    expect(bar.wait_exit() == 0, "exit code not 0")
+
+
+# --- tests -------------------------------------------------------------------------------
+
+def geometry_and_title():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=300, Top=200, Height=30, Snap=0)
+        x, y, w, h = desk.geometry(wid)
+        expect((x, y, h) == (300, 200, 30), f"geometry {x},{y} h{h}, want 300,200 h30")
+        expect(w == layout_width(desk, 30), f"width {w}, layout says {layout_width(desk, 30)}")
+        expect("0, 0, 0, 0" in desk.xprop(wid, "_NET_FRAME_EXTENTS"), "window has a frame")
+        title = wait_until(lambda: re.fullmatch(r"57%, (\d+):(\d\d):(\d\d) : Voltline",
+                                                bar.title() or ""), 10, "the percent title")
+        first = title.group(0)
+        wait_until(lambda: bar.title() != first, 5, "the countdown to move")
+        battery.set(100, "Full", True)
+        wait_until(lambda: bar.title() == "100%, FULL : Voltline", 10, "the full title")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
+def close_writes_store_and_restart_restores():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=500, Top=300, Height=24, Snap=0)
+        desk.xdotool("windowmove", "--sync", wid, 610, 420)
+        wait_until(lambda: desk.geometry(wid)[:2] == (610, 420), 5, "the move")
+        exit_by_menu_key(desk, bar, wid)
+        stored = read_store(desk)
+        expect((stored.get("Left"), stored.get("Top"), stored.get("Height")) == (610, 420, 24),
+               f"stored {stored}")
+        bar.check_output()
+
+        again = desk.start(BIN, battery, log_name="second.log")
+        wid = again.wait_window()
+        x, y, w, h = desk.geometry(wid)
+        expect((x, y, h) == (610, 420, 24), f"restart at {x},{y} h{h}")
+        exit_by_menu_key(desk, again, wid)
+        again.check_output()
+
+
+def tray_icon_follows_state():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, percent=80, status="Discharging", ac=False)
+        icon = wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")
+        expect(len(icon) == 1, f"{len(icon)} tray icons")
+        icon = icon[0]
+
+        def colours():
+            path = desk.screenshot(os.path.join(desk.tmp, "icon.png"), icon)
+            out = desk.run("convert", path, "-depth", "8", "txt:-")
+            blue = green = red = 0
+            for m in re.finditer(r"\((\d+),(\d+),(\d+)", out):
+                r, g, b = (int(v) for v in m.groups())
+                blue += b > 150 and r < 120 and g < 150
+                green += g > 120 and r < 90 and b < 90
+                red += r > 150 and g < 90 and b < 90
+            return blue, green, red
+
+        wait_until(lambda: colours()[0] > 5, 10, "a blue battery in the tray")
+        battery.set(60, "Charging", True)
+        wait_until(lambda: colours()[1] > 5 and colours()[0] < 3, 10, "the green bolt")
+        battery.set(10, "Discharging", False)
+        wait_until(lambda: colours()[2] > 2, 10, "the red warning battery")
+        expect(len(bar_icons(desk, bar)) == 1, "more than one tray icon")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
+def tray_clicks():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk)
+        icon = wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")[0]
+        desk.xdotool("windowactivate", "--sync", wid)
+        desk.xdotool("key", "--clearmodifiers", "ctrl+m")
+        wait_until(lambda: bar.window() is None, 5, "the bar to hide")
+        ix, iy, iw, ih = desk.geometry(icon)
+        desk.xdotool("mousemove", "--sync", ix + iw // 2, iy + ih // 2)
+        desk.xdotool("click", "1")
+        wid = wait_until(lambda: bar.window(), 5, "the bar back after a left click")
+        desk.xdotool("click", "3")
+        menu = wait_until(lambda: desk.popup_menus(bar.pid), 5, "the menu on a right click")
+        desk.screenshot(os.path.join(desk.tmp, "tray-menu.png"))
+        desk.xdotool("key", "Escape")
+        wait_until(lambda: not desk.popup_menus(bar.pid), 5, "the menu to close")
+        expect(len(menu) == 1, "more than one menu")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
+def always_on_top_keeps_one_icon():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk)
+        wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")
+        expect("_NET_WM_STATE_ABOVE" in desk.net_wm_state(wid), "not on top at start")
+        expect("SKIP_TASKBAR" in desk.net_wm_state(wid), "tray mode bar in the task list")
+        for above in (False, True):
+            desk.xdotool("windowactivate", "--sync", wid)
+            desk.xdotool("key", "--clearmodifiers", "ctrl+a")
+            wid = wait_until(lambda: (w := bar.window()) and
+                             ("_NET_WM_STATE_ABOVE" in desk.net_wm_state(w)) == above and w,
+                             5, f"stay-on-top {above}")
+            wait_until(lambda: len(bar_icons(desk, bar)) == 1, 5, "exactly one tray icon")
+            expect("SKIP_TASKBAR" in desk.net_wm_state(wid), "re-created bar in the task list")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
+def _drag(desk, start_xy, end_xy, steps=10):
+    desk.xdotool("mousemove", "--sync", *start_xy)
+    desk.xdotool("mousedown", "1")
+    for i in range(1, steps + 1):
+        x = start_xy[0] + (end_xy[0] - start_xy[0]) * i // steps
+        y = start_xy[1] + (end_xy[1] - start_xy[1]) * i // steps
+        desk.xdotool("mousemove", "--sync", x, y)
+    desk.xdotool("mouseup", "1")
+
+
+def drag_moves_and_snaps():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=1)
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 30, y + 5), (x + 130, y + 105))
+        wait_until(lambda: desk.geometry(wid)[:2] == (500, 400), 5,
+                   f"the bar dragged to 500,400 (is {desk.geometry(wid)[:2]})")
+        # let go 10 px from the left edge: it ends on the edge
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 30, y + 5), (30 + 10, y + 5))
+        wait_until(lambda: desk.geometry(wid)[0] == 0, 3,
+                   f"the bar on the left edge (is {desk.geometry(wid)[:2]})")
+        exit_by_menu_key(desk, bar, wid)
+        expect(read_store(desk).get("Left") == 0, "snapped position not stored")
+        bar.check_output()
+
+
+def drag_bottom_edge_resizes():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 20))
+        # the window manager may end a few rows short of the pointer
+        wait_until(lambda: 30 <= desk.geometry(wid)[3] <= 40, 5,
+                   f"about 40 high (is {desk.geometry(wid)[2:]})")
+        wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, desk.geometry(wid)[3]),
+                   5, f"the width of the layout rule (is {desk.geometry(wid)[2:]})")
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 50))
+        wait_until(lambda: desk.geometry(wid)[3] == 48, 5, "the height capped at 48")
+        wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, 48), 5, "width at 48")
+        exit_by_menu_key(desk, bar, wid)
+        expect(read_store(desk).get("Height") == 48, "height not stored")
+        bar.check_output()
+
+
+def drag_without_window_manager():
+    with harness.Desktop(wm=False, tray=False) as desk:
+        bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 30, y + 5), (x + 80, y + 65))
+        wait_until(lambda: desk.geometry(wid)[:2] == (450, 360), 5,
+                   f"the bar followed the mouse (is {desk.geometry(wid)[:2]})")
+        x, y, w, h = desk.geometry(wid)
+        _drag(desk, (x + 40, y + h - 1), (x + 40, y + h - 1 + 10))
+        wait_until(lambda: desk.geometry(wid)[3] == 30, 5,
+                   f"the bar 30 high (is {desk.geometry(wid)})")
+        expect(desk.geometry(wid)[2] == layout_width(desk, 30), "width did not follow")
+        # no tray host: the bar stays in the task list
+        expect("SKIP_TASKBAR" not in desk.net_wm_state(wid), "bar left the task list")
+        bar.proc.send_signal(signal.SIGTERM)
+        expect(bar.wait_exit() == 0, "exit code not 0")
+        bar.check_output()
+
+
+def sigterm_saves_and_leaves_tray():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=100, Top=100, Height=22, Snap=0)
+        wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")
+        os.remove(store_path(desk))
+        # SIGTERM goes to the program itself (exec'd by the namespace shell)
+        os.kill(bar.pid, signal.SIGTERM)
+        expect(bar.wait_exit() == 0, "exit code not 0")
+        stored = read_store(desk)
+        expect(stored.get("Left") == 100 and stored.get("Height") == 22, f"stored {stored}")
+        expect(not desk.search("--pid", str(bar.pid)), "windows left behind")
+        bar.check_output()
+
+
+TESTS = {f.__name__: f for f in (
+    geometry_and_title, close_writes_store_and_restart_restores, tray_icon_follows_state,
+    tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
+    drag_without_window_manager, sigterm_saves_and_leaves_tray)}
+
+if __name__ == "__main__":
+    harness.main(TESTS)

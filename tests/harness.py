@@ -1,0 +1,362 @@
+"""Runs Voltline as a user meets it, on a private virtual desktop.
+
+Reusable by every system test (python3, standard library only):
+
+    import harness
+    with harness.Desktop() as desk:                  # Xvfb 1280x800x24 + openbox + trayer
+        battery = harness.FakePowerSupply(desk.tmp)  # a fake /sys/class/power_supply
+        battery.set(percent=57, status="Discharging", ac_online=False)
+        bar = desk.start(binary, battery)            # voltline sees the fake folder only
+        win = bar.wait_window()                      # X id of the strip
+        desk.geometry(win)                           # (x, y, w, h) from xwininfo
+        desk.xdotool("key", "--window", win, "ctrl+x")
+        bar.wait_exit()
+        bar.check_output()                           # fails on unexpected warnings
+
+Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host.
+Every Desktop has its own XDG_RUNTIME_DIR (0700), a private D-Bus session bus, and
+XDG_CONFIG_HOME / XDG_CONFIG_DIRS in its temporary folder (desk.config_home,
+desk.config_dirs); nothing is written outside it. The tray host is trayer: it embeds Qt's tray
+icon, which desk.tray_icons() finds.
+
+The program is started in a private mount namespace with the fake folder bound over
+/sys/class/power_supply (needs root and unshare); where that is impossible, Skip is raised and
+the test runner turns it into exit code 77 (ctest SKIP_RETURN_CODE). All waits poll with a
+deadline; nothing sleeps a fixed time to hope for the best.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+
+
+class Skip(Exception):
+    pass
+
+
+class Failure(AssertionError):
+    pass
+
+
+def wait_until(predicate, timeout=10.0, what="condition", interval=0.05):
+    """Polls predicate until it returns a true value; returns that value or raises Failure."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            value = predicate()
+            if value:
+                return value
+        except (subprocess.CalledProcessError, ValueError) as e:
+            last_error = e
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout}s waiting for {what}"
+                          + (f" (last error: {last_error})" if last_error else ""))
+        time.sleep(interval)
+
+
+class FakePowerSupply:
+    """A power-supply folder like the kernel's: one battery BAT0 and one mains adapter AC."""
+
+    def __init__(self, base):
+        self.root = os.path.join(base, "power_supply")
+        os.makedirs(os.path.join(self.root, "BAT0"), exist_ok=True)
+        os.makedirs(os.path.join(self.root, "AC"), exist_ok=True)
+        self._write("AC/type", "Mains")
+        self._write("BAT0/type", "Battery")
+        self._write("BAT0/present", "1")
+        self._write("BAT0/scope", "System")
+        self.set(percent=80, status="Discharging", ac_online=False)
+
+    def _write(self, name, value):
+        path = os.path.join(self.root, name)
+        tmp = path + ".tmp"
+        with open(tmp, "w") as f:
+            f.write(f"{value}\n")
+        os.replace(tmp, path)  # the program never sees half a file
+
+    def set(self, percent, status, ac_online):
+        self._write("BAT0/capacity", str(percent))
+        self._write("BAT0/status", status)
+        self._write("AC/online", "1" if ac_online else "0")
+
+
+class Process:
+    def __init__(self, desk, argv, log_name):
+        self.desk = desk
+        self.log_path = os.path.join(desk.tmp, log_name)
+        self.log = open(self.log_path, "w")
+        self.proc = subprocess.Popen(argv, env=desk.env, stdout=self.log,
+                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                     start_new_session=True)
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stop(self):
+        if self.alive():
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path, errors="replace") as f:
+            return f.read()
+
+
+class Voltline(Process):
+    # Output that is not the program's fault: the virtual desktop's own chatter.
+    HARMLESS = [
+        r"^QStandardPaths: ",
+        r"^qt\.qpa\.xcb: QXcbConnection: XCB error: 3 \(BadWindow\)",
+        r"^\s*$",
+    ]
+
+    def wait_window(self, timeout=15.0):
+        """The X id of the visible strip window (a new one after a style change)."""
+        return wait_until(lambda: self.window(), timeout, "the bar window")
+
+    def window(self):
+        for wid in self.desk.search("--onlyvisible", "--pid", str(self.pid)):
+            name = self.desk.window_name(wid)
+            if name == "Voltline 1.10" or name.endswith(" : Voltline"):
+                return wid
+        return None
+
+    def title(self):
+        wid = self.window()
+        return self.desk.window_name(wid) if wid else None
+
+    def wait_exit(self, timeout=15.0):
+        wait_until(lambda: not self.alive(), timeout, "the program to end")
+        return self.proc.returncode
+
+    def check_output(self, allowed=()):
+        bad = []
+        for line in self.output().splitlines():
+            if any(re.search(p, line) for p in list(self.HARMLESS) + list(allowed)):
+                continue
+            bad.append(line)
+        if bad:
+            raise Failure("unexpected output from the program:\n" + "\n".join(bad))
+
+
+class Desktop:
+    def __init__(self, width=1280, height=800, wm=True, tray=True):
+        self.width, self.height = width, height
+        self.want_wm, self.want_tray = wm, tray
+        self.procs = []
+
+    # --- set-up ---------------------------------------------------------------------------
+    def __enter__(self):
+        for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "dbus-daemon"):
+            if not shutil.which(tool):
+                raise Skip(f"{tool} is not installed")
+        self.tmp = tempfile.mkdtemp(prefix="voltline-systest-")
+        runtime = os.path.join(self.tmp, "runtime")
+        os.mkdir(runtime, 0o700)
+        self.config_home = os.path.join(self.tmp, "config")
+        self.config_dirs = os.path.join(self.tmp, "xdg")
+        os.makedirs(os.path.join(self.config_dirs, "autostart"))
+        os.makedirs(self.config_home)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                            "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER")}
+        env.update(XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=self.config_home,
+                   XDG_CONFIG_DIRS=self.config_dirs, HOME=self.tmp,
+                   # no real logind: the system bus points nowhere
+                   DBUS_SYSTEM_BUS_ADDRESS="unix:path=" + os.path.join(self.tmp, "no-system-bus"))
+        self.env = env
+        try:
+            self._start_x()
+            self._start_dbus()
+            if self.want_wm:
+                self._start_wm()
+            if self.want_tray:
+                self._start_tray()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start_x(self):
+        r, w = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
+             "-nolisten", "tcp", "-noreset"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, start_new_session=True)
+        os.close(w)
+        self.procs.append(xvfb)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or xvfb.poll() is not None:
+                raise Skip("Xvfb did not start")
+            chunk = os.read(r, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(r)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+
+    def _start_dbus(self):
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                              "--print-pid=1"], env=self.env, capture_output=True, text=True,
+                             check=True).stdout.split()
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = out[0]
+        self.dbus_pid = int(out[1])
+
+    def _spawn(self, argv):
+        p = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL, start_new_session=True)
+        self.procs.append(p)
+        return p
+
+    def _start_wm(self):
+        self._spawn(["openbox", "--sm-disable"])
+        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK" in self.xprop_root(), 15, "openbox")
+
+    def _start_tray(self):
+        self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                     "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
+                     "--transparent", "false", "--tint", "0x808080", "--expand", "true"])
+        wait_until(lambda: "_NET_SYSTEM_TRAY_S0" in self.run("xprop", "-root") or
+                   self.selection_owned("_NET_SYSTEM_TRAY_S0"), 15, "trayer")
+
+    def selection_owned(self, name):
+        return bool(self.search("--classname", "trayer"))
+
+    def __exit__(self, *exc):
+        for p in reversed(self.procs):
+            if isinstance(p, Process):
+                p.stop()
+            elif p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        if getattr(self, "dbus_pid", None):
+            try:
+                os.kill(self.dbus_pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        if os.environ.get("VOLTLINE_KEEP_TMP"):
+            print("kept", self.tmp)
+        else:
+            shutil.rmtree(self.tmp, ignore_errors=True)
+        return False
+
+    # --- the program ----------------------------------------------------------------------
+    def start(self, binary, power=None, log_name="voltline.log", extra_env=None):
+        """Starts binary; with power (FakePowerSupply) it sees that folder as the kernel's."""
+        if extra_env:
+            self.env.update(extra_env)
+        if power is None:
+            argv = [binary]
+        else:
+            if os.geteuid() != 0 or not shutil.which("unshare"):
+                raise Skip("binding a fake /sys/class/power_supply needs root and unshare")
+            probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"],
+                                   capture_output=True)
+            if probe.returncode != 0:
+                raise Skip("no private mount namespace here: " + probe.stderr.decode().strip())
+            argv = ["unshare", "-m", "--propagation", "private", "sh", "-c",
+                    'mount --bind "$1" /sys/class/power_supply && exec "$2"', "sh",
+                    power.root, binary]
+        p = Voltline(self, argv, log_name)
+        self.procs.append(p)
+        return p
+
+    # --- X tools --------------------------------------------------------------------------
+    def run(self, *argv, check=True):
+        return subprocess.run(list(argv), env=self.env, capture_output=True, text=True,
+                              check=check, timeout=20).stdout
+
+    def xdotool(self, *args):
+        return self.run("xdotool", *[str(a) for a in args])
+
+    def search(self, *args):
+        out = self.run("xdotool", "search", *args, check=False)
+        return [line.strip() for line in out.splitlines() if line.strip()]
+
+    def window_name(self, wid):
+        return self.run("xdotool", "getwindowname", wid, check=False).rstrip("\n")
+
+    def geometry(self, wid):
+        """(x, y, width, height) of a window, absolute, from xwininfo."""
+        out = self.run("xwininfo", "-id", wid)
+        val = {k: int(re.search(rf"{k}:\s+(-?\d+)", out).group(1))
+               for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")}
+        return (val["Absolute upper-left X"], val["Absolute upper-left Y"], val["Width"],
+                val["Height"])
+
+    def xprop(self, wid, *names):
+        return self.run("xprop", "-id", wid, *names, check=False)
+
+    def xprop_root(self, *names):
+        return self.run("xprop", "-root", *names, check=False)
+
+    def net_wm_state(self, wid):
+        return self.xprop(wid, "_NET_WM_STATE")
+
+    def tray_icons(self, pid):
+        """Qt's tray icon windows of process pid that trayer has embedded."""
+        icons = []
+        for wid in self.search("--onlyvisible", "--pid", str(pid)):
+            if "_XEMBED_INFO" in self.xprop(wid, "_XEMBED_INFO"):
+                icons.append(wid)
+        return icons
+
+    def popup_menus(self, pid):
+        """Visible override-redirect windows of process pid larger than an icon (menus)."""
+        menus = []
+        for wid in self.search("--onlyvisible", "--pid", str(pid)):
+            info = self.run("xwininfo", "-id", wid, check=False)
+            if "Override Redirect State: yes" in info and self.geometry(wid)[3] > 40:
+                menus.append(wid)
+        return menus
+
+    def screenshot(self, path, wid="root"):
+        self.run("import", "-window", wid, path)
+        return path
+
+    def pixel(self, wid, x, y):
+        """(r, g, b) of one pixel of a window."""
+        out = self.run("import", "-window", wid, "-crop", f"1x1+{x}+{y}", "txt:-")
+        m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
+        return tuple(int(v) for v in m.groups())
+
+
+def main(tests):
+    """Runs the named test function (argv[1]) or all; exit 0 pass, 1 fail, 77 skipped."""
+    names = sys.argv[1:] or list(tests)
+    failed = 0
+    for name in names:
+        try:
+            tests[name]()
+            print(f"PASS {name}")
+        except Skip as e:
+            print(f"SKIP {name}: {e}")
+            if len(names) == 1:
+                sys.exit(SKIP)
+        except Exception as e:  # noqa: BLE001 - report every failure the same way
+            failed += 1
+            print(f"FAIL {name}: {e}")
+    sys.exit(1 if failed else 0)
