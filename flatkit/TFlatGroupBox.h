@@ -50,7 +50,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QImage Paint() const;
+    QImage Paint();
+    void takeParentColor();
     void CalcAdvColors();
     void CMSysColorChange();
     void CMParentColorChanged();

@@ -1,0 +1,241 @@
+#include "TFlatGroupBox.h"
+
+#include "AcceleratorFilter.h"
+#include "DialogCharEvent.h"
+#include "KitControl.h"
+
+#include <QPainter>
+
+namespace {
+
+// A classic LineTo along a row or a column: from a up to, but not including, b.
+void lineTo(QPainter &painter, QPoint a, QPoint b, const QColor &color)
+{
+    const int dx = (b.x() > a.x()) - (b.x() < a.x());
+    const int dy = (b.y() > a.y()) - (b.y() < a.y());
+    for (QPoint p = a; p != b; p += QPoint(dx, dy))
+        painter.fillRect(p.x(), p.y(), 1, 1, color);
+}
+
+} // namespace
+
+TFlatGroupBox::TFlatGroupBox(QWidget *parent)
+    : QWidget(parent)
+{
+    // Paint covers the whole box.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setGeometry(0, 0, 185, 105);
+    FColor = ParentColorOf(this);
+    PublishKitColor(this, FColor);
+    AcceleratorFilter::attach(this);
+}
+
+void TFlatGroupBox::SetCaption(const QString &caption)
+{
+    FCaption = caption;
+    update();
+}
+
+void TFlatGroupBox::SetColor(TColor color)
+{
+    FParentColor = false;
+    FColor = color;
+    PublishKitColor(this, FColor);
+    KitControl::notifyColorChanged(this);
+    update();
+}
+
+void TFlatGroupBox::SetParentColor(bool value)
+{
+    if (FParentColor == value)
+        return;
+    FParentColor = value;
+    if (value)
+        takeParentColor();
+    update();
+}
+
+void TFlatGroupBox::takeParentColor()
+{
+    FColor = ParentColorOf(this);
+    PublishKitColor(this, FColor);
+    KitControl::notifyColorChanged(this);
+}
+
+void TFlatGroupBox::SetTransparent(bool value)
+{
+    FTransparent = value;
+    update();
+}
+
+void TFlatGroupBox::SetBorder(TGroupBoxBorder value)
+{
+    FBorder = value;
+    update();
+}
+
+void TFlatGroupBox::SetColors(int index, TColor color)
+{
+    if (index == 0)
+        FColorBorder = color;
+    update();
+}
+
+void TFlatGroupBox::SetAdvColors(int index, TAdvColors amount)
+{
+    if (index == 0)
+        FAdvColorBorder = amount;
+    CalcAdvColors();
+    update();
+}
+
+void TFlatGroupBox::SetUseAdvColors(bool value)
+{
+    if (FUseAdvColors == value)
+        return;
+    FUseAdvColors = value;
+    SetParentColor(value);
+    CalcAdvColors();
+    update();
+}
+
+void TFlatGroupBox::CalcAdvColors()
+{
+    if (FUseAdvColors)
+        FColorBorder = CalcAdvancedColor(FColor, FColorBorder, FAdvColorBorder, darken);
+}
+
+void TFlatGroupBox::CMSysColorChange()
+{
+    if (FUseAdvColors) {
+        SetParentColor(true);
+        CalcAdvColors();
+    }
+    update();
+}
+
+void TFlatGroupBox::CMParentColorChanged()
+{
+    if (FParentColor)
+        takeParentColor();
+    CMSysColorChange();
+}
+
+void TFlatGroupBox::SetShowHint(bool value)
+{
+    KitControl::setShowHint(this, value);
+}
+
+void TFlatGroupBox::SetParentShowHint(bool value)
+{
+    KitControl::setParentShowHint(this, value);
+}
+
+bool TFlatGroupBox::CMDialogChar(QChar character)
+{
+    if (!IsAccelerator(character, FCaption) || !KitControl::canFocus(this))
+        return false;
+    setFocus(Qt::ShortcutFocusReason);
+    return true;
+}
+
+QImage TFlatGroupBox::Paint()
+{
+    const int W = width();
+    const int H = height();
+    QImage image(W, H, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const QFont captionFont = KitControl::paintFont(font());
+    painter.setFont(captionFont);
+
+    // The gap is measured on the raw caption, ampersands included.
+    const QFontMetrics metrics(font());
+    const int TW = metrics.horizontalAdvance(FCaption);
+    const int TH = metrics.height();
+    const QRect captionRect = KitRect(10, 0, 10 + TW, TH);
+
+    image.fill(ColorToQColor(FColor));
+    if (FTransparent)
+        DrawParentImage(this, painter);
+
+    const QColor pen = ColorToQColor(FColorBorder);
+    const int m = TH / 2;
+    if (FBorder == brFull) {
+        const QPoint points[] = {{5, m},         {0, m},     {0, H - 1},
+                                 {W - 1, H - 1}, {W - 1, m}, {12 + TW, m}};
+        for (int i = 0; i + 1 < int(std::size(points)); ++i)
+            lineTo(painter, points[i], points[i + 1], pen);
+    } else {
+        lineTo(painter, {5, m}, {0, m}, pen);
+        lineTo(painter, {W - 1, m}, {12 + TW, m}, pen);
+    }
+
+    painter.setBrush(Qt::NoBrush);
+    if (isEnabled()) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        KitDrawText(&painter, captionFont, FCaption, captionRect, DT_SINGLELINE);
+    } else {
+        painter.setPen(ColorToQColor(clBtnHighlight));
+        KitDrawText(&painter, captionFont, FCaption, captionRect.translated(1, 1), DT_SINGLELINE);
+        painter.setPen(ColorToQColor(clBtnShadow));
+        KitDrawText(&painter, captionFont, FCaption, captionRect, DT_SINGLELINE);
+    }
+    return image;
+}
+
+void TFlatGroupBox::paintEvent(QPaintEvent *)
+{
+    const QImage image = Paint();
+    QPainter painter(this);
+    painter.drawImage(0, 0, image);
+}
+
+bool TFlatGroupBox::event(QEvent *event)
+{
+    if (event->type() == DialogCharEvent::eventType()) {
+        auto *dialogChar = static_cast<DialogCharEvent *>(event);
+        if (CMDialogChar(dialogChar->character()))
+            dialogChar->setHandled();
+        return true;
+    }
+    if (KitControl::suppressHint(this, event))
+        return true;
+    if (event->type() == QEvent::ParentChange)
+        CMParentColorChanged();
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
+        AcceleratorFilter::attach(this);
+    return QWidget::event(event);
+}
+
+void TFlatGroupBox::changeEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+    case QEvent::FontChange:
+        update();
+        break;
+    case QEvent::PaletteChange:
+        CMParentColorChanged();
+        break;
+    case QEvent::ApplicationPaletteChange:
+        CMSysColorChange();
+        break;
+    default:
+        break;
+    }
+    QWidget::changeEvent(event);
+}
+
+void TFlatGroupBox::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (FTransparent)
+        update();
+}
+
+void TFlatGroupBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (FTransparent)
+        update();
+}
