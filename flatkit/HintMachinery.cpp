@@ -42,7 +42,8 @@ QWidget *widgetUnder(QObject *window, const QPoint &globalPos)
         QWidget *child = top->childAt(local);
         return child ? child : top;
     }
-    return nullptr;
+    // A widget with a native window of its own: ask the platform.
+    return QApplication::widgetAt(globalPos);
 }
 
 } // namespace
