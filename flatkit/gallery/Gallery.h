@@ -23,3 +23,7 @@ private:
 void drawingSection(Gallery &gallery);
 void progressBarSection(Gallery &gallery);
 void hintSection(Gallery &gallery);
+void buttonSection(Gallery &gallery);
+void checkSection(Gallery &gallery);
+void groupBoxSection(Gallery &gallery);
+void editSection(Gallery &gallery);

@@ -18,10 +18,17 @@ int main(int argc, char **argv)
     hint->SetHintFont(kitFont);
     TFlatHint::SetMainForm(&gallery);
 
+    // Arguments pick sections by name (the whole gallery is taller than a small screen).
     using Section = void (*)(Gallery &);
-    const Section sections[] = {drawingSection, progressBarSection, hintSection};
-    for (Section add : sections)
-        add(gallery);
+    const std::pair<const char *, Section> sections[] = {
+        {"drawing", drawingSection}, {"gauge", progressBarSection}, {"hint", hintSection},
+        {"button", buttonSection},   {"check", checkSection},       {"group", groupBoxSection},
+        {"edit", editSection}};
+    const QStringList picked = app.arguments().mid(1);
+    for (const auto &[name, add] : sections) {
+        if (picked.isEmpty() || picked.contains(QLatin1String(name)))
+            add(gallery);
+    }
 
     gallery.show();
     return app.exec();
