@@ -408,8 +408,11 @@ void TfrmMain::SnapToEdges()
     // Pulling the window while the window manager moves it would fight the user.
     if (dragging())
         return;
-    const QPoint to =
-        snappedPosition(frameGeometry(), QSize(PowerInfo->Width(), PowerInfo->Height()));
+    const QSize workArea(PowerInfo->Width(), PowerInfo->Height());
+    // No screen known (yet): pulling toward a zero-sized area would throw the bar off-screen.
+    if (workArea.isEmpty())
+        return;
+    const QPoint to = snappedPosition(frameGeometry(), workArea);
     if (to != pos())
         move(to);
 }

@@ -86,8 +86,9 @@ PowerStatusReading onBattery(int percent)
 }
 
 struct Rig {
-    explicit Rig(bool trayAvailable = true, QList<PowerStatusReading> readings = {onBattery(57)})
-        : source(readings, {WorkAreaRect{0, 0, 1280, 800}})
+    explicit Rig(bool trayAvailable = true, QList<PowerStatusReading> readings = {onBattery(57)},
+                 QList<WorkAreaRect> areas = {WorkAreaRect{0, 0, 1280, 800}})
+        : source(readings, areas)
         , store(StorePaths{dir.filePath(QStringLiteral("user.reg")),
                            dir.filePath(QStringLiteral("none/autostart/voltline.desktop")),
                            QStringLiteral("/usr/bin/voltline")})
@@ -389,6 +390,12 @@ TEST(TfrmMain, SnapsOnlyWhenAllowed)
     rig.frm.move(1280 - rig.frm.width() - 10, 790 - rig.frm.height());
     rig.frm.SnapToEdges();
     EXPECT_EQ(rig.frm.pos(), QPoint(1280 - rig.frm.width(), 800 - rig.frm.height()));
+
+    // Without a known work area the bar stays where it is.
+    Rig blind(true, {onBattery(57)}, {WorkAreaRect{}});
+    blind.frm.move(300, 200);
+    blind.frm.SnapToEdges();
+    EXPECT_EQ(blind.frm.pos(), QPoint(300, 200));
 }
 
 TEST(TfrmMain, CloseSavesOnceAndRemovesTheIcon)

@@ -179,13 +179,22 @@ def always_on_top_keeps_one_icon():
         bar.check_output()
 
 
-def _drag(desk, start_xy, end_xy, steps=10):
+def _drag(desk, start_xy, end_xy, steps=10, wid=None):
+    """Presses at start_xy, moves in steps to end_xy and lets go there. With wid, waits for
+    the window to stop following before the release, as a hand would."""
     desk.xdotool("mousemove", "--sync", *start_xy)
     desk.xdotool("mousedown", "1")
     for i in range(1, steps + 1):
         x = start_xy[0] + (end_xy[0] - start_xy[0]) * i // steps
         y = start_xy[1] + (end_xy[1] - start_xy[1]) * i // steps
         desk.xdotool("mousemove", "--sync", x, y)
+    if wid:
+        seen = []
+
+        def settled():
+            seen.append(desk.geometry(wid))
+            return len(seen) >= 3 and seen[-1] == seen[-2] == seen[-3]
+        wait_until(settled, 3, "the window to follow the pointer", interval=0.1)
     desk.xdotool("mouseup", "1")
 
 
@@ -193,12 +202,12 @@ def drag_moves_and_snaps():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=1)
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 30, y + 5), (x + 130, y + 105))
+        _drag(desk, (x + 30, y + 5), (x + 130, y + 105), wid=wid)
         wait_until(lambda: desk.geometry(wid)[:2] == (500, 400), 5,
                    f"the bar dragged to 500,400 (is {desk.geometry(wid)[:2]})")
         # let go 10 px from the left edge: it ends on the edge
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 30, y + 5), (30 + 10, y + 5))
+        _drag(desk, (x + 30, y + 5), (30 + 10, y + 5), wid=wid)
         wait_until(lambda: desk.geometry(wid)[0] == 0, 3,
                    f"the bar on the left edge (is {desk.geometry(wid)[:2]})")
         exit_by_menu_key(desk, bar, wid)
