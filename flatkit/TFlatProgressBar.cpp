@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 TFlatProgressBar::TFlatProgressBar(QWidget *parent)
@@ -157,17 +158,19 @@ void TFlatProgressBar::CMParentColorChanged()
 
 void TFlatProgressBar::StepIt()
 {
-    stepTo(FPosition + FStep);
+    StepBy(FStep);
 }
 
 void TFlatProgressBar::StepBy(int delta)
 {
-    stepTo(FPosition + delta);
+    // In 64 bits: no value is clamped, so the sum may leave the int range.
+    const qint64 sum = qint64(FPosition) + delta;
+    stepTo(int(std::clamp<qint64>(std::min<qint64>(sum, FMax), INT_MIN, INT_MAX)));
 }
 
 void TFlatProgressBar::stepTo(int value)
 {
-    FPosition = std::min(value, FMax);
+    FPosition = value;
     // Only an opaque, shown bar keeps its old pixels for the elements to be drawn on; otherwise
     // (or with a full paint due anyway) the next paint draws everything.
     if (m_fullPaintPending || FTransparent || !isVisible()) {
@@ -220,6 +223,9 @@ bool TFlatProgressBar::event(QEvent *event)
     case QEvent::ParentChange:
         if (FParentColor)
             FColor = ParentColorOf(this);
+        break;
+    case QEvent::Show:
+        m_fullPaintPending = true; // nothing of ours is on screen yet to draw on top of
         break;
     default:
         break;

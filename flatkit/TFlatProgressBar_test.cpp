@@ -166,6 +166,8 @@ TEST(TFlatProgressBar, StepItIsCappedByMax)
         {"plain step", 20, 10, 100, 0, false, 30},
         {"step by", 20, 10, 100, 5, true, 25},
         {"step by negative", 20, 10, 100, -30, true, -10},
+        {"no overflow past the int range", 2147483600, 100, 2147483647, 0, false, 2147483647},
+        {"no underflow", -2147483600, 10, 100, -100, true, -2147483647 - 1},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
