@@ -8,8 +8,9 @@ class QWidget;
 // Classic dialog accelerators without QShortcut. One filter sits on each top-level window
 // that holds kit controls (created on demand, owned by that window). It sees the key presses
 // that no widget accepted on their way up to the window, and offers the typed character to the
-// window's controls as a DialogCharEvent. Alt+letter and the plain letter both work, as long
-// as the focused widget does not take the plain letter itself (an edit box does).
+// window's controls as a DialogCharEvent. So Alt+letter and the plain letter both work while
+// the focused widget does not take the letter itself; a TFlatEdit keeps plain letters but
+// passes Alt+letter on.
 class AcceleratorFilter : public QObject {
     Q_OBJECT
 public:

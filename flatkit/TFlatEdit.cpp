@@ -3,6 +3,7 @@
 #include "KitControl.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 
 TFlatEdit::TFlatEdit(QWidget *parent)
@@ -174,6 +175,18 @@ void TFlatEdit::leaveEvent(QEvent *event)
     QLineEdit::leaveEvent(event);
     FMouseInside = false;
     RedrawBorder();
+}
+
+void TFlatEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Alt+letter is an accelerator of the window, not text (QLineEdit would type it).
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier) &&
+        !event->text().isEmpty() && event->text().at(0).isPrint()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void TFlatEdit::focusInEvent(QFocusEvent *event)
