@@ -188,6 +188,19 @@ if wait_for 20 ended; then
 else
     fail "program did not quit on SIGTERM"
 fi
+# What the manual page promises of a first start and a SIGTERM.
+store="$work/config/voltline/user.reg"
+grep -qF '[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]' "$store" 2>/dev/null ||
+    fail "no settings saved to $store"
+autostart="$work/xdg/autostart/voltline.desktop"
+if [ -f "$autostart" ]; then
+    out=$(desktop-file-validate "$autostart" 2>&1) || true
+    [ -z "$out" ] || fail "autostart entry: $out"
+    grep -qxF "Exec=$root/usr/bin/$exec_cmd" "$autostart" || fail "autostart Exec: $(grep Exec "$autostart")"
+else
+    fail "no autostart entry written to $autostart"
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "--- program output" >&2
     cat "$work/voltline.log" >&2
