@@ -410,6 +410,8 @@ QImage TFlatButton::Paint()
 
 void TFlatButton::paintEvent(QPaintEvent *)
 {
+    if (width() <= 0 || height() <= 0)
+        return;
     const QImage face = Paint();
     QPainter painter(this);
     painter.drawImage(0, 0, face);

@@ -483,3 +483,28 @@ TEST(TFlatButton, AdvancedColoursDeriveFromColor)
     EXPECT_EQ(button.ColorFocused(), CalcAdvancedColor(clBtnFace, 0, 10, lighten));
     EXPECT_EQ(button.ColorDown(), CalcAdvancedColor(clBtnFace, 0, 10, darken));
 }
+
+TEST(TFlatButton, DestroyingTheWatchedButtonLeavesNoDanglingWatch)
+{
+    Form form;
+    ASSERT_TRUE(showActive(form.window));
+    QTest::mouseMove(form.button, QPoint(5, 5));
+    ASSERT_EQ(TFlatButton::mouseInControl(), form.button);
+    delete form.button;
+    EXPECT_EQ(TFlatButton::mouseInControl(), nullptr);
+    EXPECT_FALSE(TFlatButton::mouseTimer()->isActive());
+    QTest::mouseMove(form.other, QPoint(5, 5));
+    EXPECT_EQ(TFlatButton::mouseInControl(), form.other);
+    form.button = nullptr;
+}
+
+TEST(TFlatButton, EmptyButtonPaintsNothingAndDoesNotCrash)
+{
+    TFlatButton button;
+    button.resize(0, 0);
+    EXPECT_TRUE(button.grab().isNull());
+    button.resize(3, 2);
+    button.SetGlyph(QImage(16, 16, QImage::Format_RGB32));
+    button.SetCaption(QStringLiteral("&Too long for the button"));
+    EXPECT_EQ(button.grab().size(), QSize(3, 2));
+}

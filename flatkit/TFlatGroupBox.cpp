@@ -185,6 +185,8 @@ QImage TFlatGroupBox::Paint()
 
 void TFlatGroupBox::paintEvent(QPaintEvent *)
 {
+    if (width() <= 0 || height() <= 0)
+        return;
     const QImage image = Paint();
     QPainter painter(this);
     painter.drawImage(0, 0, image);
