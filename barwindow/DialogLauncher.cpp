@@ -1,23 +1,29 @@
 #include "DialogLauncher.h"
 
 #include "ConfigExchange.h"
+#include "TAboutBox.h"
+#include "TfrmConfig.h"
+#include "TfrmMainHelp.h"
 
 #include <QWidget>
 
-// Stand-ins until the dialogs exist: the configuration is never accepted, the about box shows
-// nothing, and the quick help window is an empty window.
-
 bool runConfigurationDialog(ConfigExchange &exchange)
 {
-    exchange.Accepted = false;
+    // One dialog per opening, gone (with its help window) when this returns.
+    TfrmConfig dialog;
+    static_cast<ConfigExchange &>(dialog) = exchange;
+    dialog.exec();
+    exchange = dialog;
     return exchange.Accepted;
 }
 
-void showAboutBox() {}
+void showAboutBox()
+{
+    TAboutBox box;
+    box.exec();
+}
 
 QWidget *createQuickHelpWindow()
 {
-    auto *window = new QWidget;
-    window->setWindowTitle(QStringLiteral("Voltline Quick Help"));
-    return window;
+    return new TfrmMainHelp;
 }

@@ -18,6 +18,8 @@ public:
     // The band in widget pixels (left and right edge of the highlighted part of the channel);
     // empty when there is nothing to show.
     QRect selectionRect() const;
+    // The sunken channel the thumb runs in.
+    QRect channelRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -26,5 +28,5 @@ private:
     int valueToX(int value) const;
 
     int m_selStart = 0;
-    int m_selEnd = 0;
+    int m_selEnd = -1; // no band until one is set
 };

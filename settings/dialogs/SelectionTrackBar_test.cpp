@@ -78,6 +78,16 @@ TEST(SelectionTrackBar, BandFollowsStartAndEnd)
     }
 }
 
+TEST(SelectionTrackBar, NoBandUntilOneIsSet)
+{
+    SelectionTrackBar bar;
+    bar.resize(145, 25);
+    EXPECT_TRUE(bar.selectionRect().isNull());
+    bar.setSelStart(0);
+    bar.setSelEnd(0);
+    EXPECT_FALSE(bar.selectionRect().isNull());
+}
+
 TEST(SelectionTrackBar, BandGrowsWithItsEnd)
 {
     SelectionTrackBar bar;
@@ -104,6 +114,13 @@ TEST(SelectionTrackBar, PaintsTheBandInTheHighlightColour)
     const QColor highlight = bar.palette().color(QPalette::Highlight);
     const QImage image = bar.grab().toImage();
     EXPECT_EQ(QColor(image.pixel(band.center())), highlight);
+
+    // The channel outside the band is not highlighted, not even where the thumb has passed.
+    bar.setValue(100);
+    const QImage passed = bar.grab().toImage();
+    const int y = band.center().y();
+    EXPECT_EQ(QColor(passed.pixel(band.center())), highlight);
+    EXPECT_NE(QColor(passed.pixel(band.left() - 4, y)), highlight);
 
     bar.setSelEnd(0); // no band any more
     const QImage cleared = bar.grab().toImage();
