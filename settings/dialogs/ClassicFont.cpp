@@ -3,13 +3,26 @@
 #include <QFile>
 #include <QFontDatabase>
 
-bool LoadClassicFont()
+namespace {
+
+void loadStandIn()
 {
-    const QString family = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::families().contains(family))
-        return true;
-    const QString file = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
-    if (!QFile::exists(file))
-        return false;
-    return QFontDatabase::addApplicationFont(file) >= 0;
+    // Once per process; a missing file simply leaves the substitute font.
+    static const bool loaded = [] {
+        const QString file = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+        return QFontDatabase::families().contains(QStringLiteral("Tahoma")) ||
+               (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0);
+    }();
+    (void)loaded;
+}
+
+} // namespace
+
+QFont ClassicDialogFont()
+{
+    loadStandIn();
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma")});
+    font.setPixelSize(11);
+    return font;
 }

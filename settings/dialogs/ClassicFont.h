@@ -1,7 +1,9 @@
 #pragma once
 
-// Makes the classic bitmap "MS Sans Serif" available to the program. Debian's fonts-wine ships
-// it where fontconfig does not look; without it "MS Sans Serif" falls back to a wider sans font
-// and the captions no longer fit the dialogs' fixed layouts. Safe to call more than once;
-// returns whether the font is available afterwards.
-bool LoadClassicFont();
+#include <QFont>
+
+// The dialogs' font: "MS Sans Serif", 11 pixels high. That font is rarely installed, and the
+// sans font fontconfig substitutes is too wide for the dialogs' fixed layouts, so Tahoma (its
+// metric twin, shipped in Debian's fonts-wine outside fontconfig's folders) stands in next.
+// Only the dialogs ask for Tahoma; other windows' "MS Sans Serif" is left alone.
+QFont ClassicDialogFont();

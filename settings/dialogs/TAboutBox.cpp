@@ -1,6 +1,7 @@
 #include "TAboutBox.h"
 
 #include "BevelPanel.h"
+#include "ClassicFont.h"
 #include "DialogPlacement.h"
 #include "StateIcons.h"
 #include "TFlatButton.h"
@@ -41,8 +42,7 @@ TAboutBox::TAboutBox(QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
+    const QFont f = ClassicDialogFont();
     setFont(f);
     setFixedSize(298, 274);
 

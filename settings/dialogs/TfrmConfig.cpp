@@ -1,5 +1,6 @@
 #include "TfrmConfig.h"
 
+#include "ClassicFont.h"
 #include "DialogPlacement.h"
 #include "KitControl.h"
 #include "SelectionTrackBar.h"
@@ -98,8 +99,7 @@ TfrmConfig::TfrmConfig(QWidget *parent)
     // 283 x 410 with the classic frame (4-pixel border, 19-pixel caption) around this client
     // area; the window manager's own frame is added to it.
     resize(275, 383);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
+    const QFont f = ClassicDialogFont();
     setFont(f);
 
     FlatHint = new TFlatHint(this);

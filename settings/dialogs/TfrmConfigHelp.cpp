@@ -1,5 +1,6 @@
 #include "TfrmConfigHelp.h"
 
+#include "ClassicFont.h"
 #include "HelpTextBox.h"
 #include "HelpTexts.h"
 #include "TFlatButton.h"
@@ -13,8 +14,7 @@ TfrmConfigHelp::TfrmConfigHelp(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmConfigHelp"));
     setWindowTitle(QStringLiteral("Voltline Configuration Help"));
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
+    const QFont f = ClassicDialogFont();
     setFont(f);
     setFixedSize(336, 302);
 

@@ -1,5 +1,6 @@
 #include "TfrmMainHelp.h"
 
+#include "ClassicFont.h"
 #include "DialogPlacement.h"
 #include "HelpTextBox.h"
 #include "HelpTexts.h"
@@ -14,8 +15,7 @@ TfrmMainHelp::TfrmMainHelp(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMainHelp"));
     setWindowTitle(QStringLiteral("Voltline Quick Help"));
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
+    const QFont f = ClassicDialogFont();
     setFont(f);
     setFixedSize(337, 302);
 

@@ -1,6 +1,5 @@
 // Shows one of the dialogs on its own, for screenshots and for looking at them while they are
 // built: dialogs_preview config|config-help|quick-help|about
-#include "ClassicFont.h"
 #include "TAboutBox.h"
 #include "TFlatButton.h"
 #include "TfrmConfig.h"
@@ -15,7 +14,6 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    LoadClassicFont();
     const char *what = argc > 1 ? argv[1] : "config";
     if (!std::strcmp(what, "config") || !std::strcmp(what, "config-help")) {
         TfrmConfig dlg;
