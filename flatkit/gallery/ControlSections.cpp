@@ -238,7 +238,7 @@ void editSection(Gallery &gallery)
 {
     QWidget *canvas = gallery.addSection(QStringLiteral("Flat edit"), QSize(420, 110));
     const char *labels[] = {"Idle",          "With text", "Disabled",
-                            "ColorFlat set", "Password",  "Hover me"};
+                            "ColorFlat set", "Password",  "Focused"};
     for (int i = 0; i < 6; ++i) {
         auto *label = new QLabel(QString::fromLatin1(labels[i]), canvas);
         label->setGeometry(4 + 206 * (i % 2), 4 + 34 * (i / 2), 70, 19);
