@@ -9,7 +9,9 @@ constexpr char kOldHeader[] = "REGEDIT4";
 
 bool decodeUtf8(const QByteArray &bytes, QString *out)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark inside a name is part of the name, not something to drop.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(bytes);
     if (decoder.hasError())
         return false;
@@ -252,7 +254,7 @@ std::optional<QString> parseSectionLine(const QByteArray &line)
         return std::nullopt;
     QByteArray inner = line.mid(1, line.size() - 2).trimmed();
     while (inner.endsWith('\\'))
-        inner.chop(1);
+        inner = inner.chopped(1).trimmed();
     if (inner.isEmpty() || inner.startsWith('-') || inner.contains('[') || inner.contains(']'))
         return std::nullopt;
     QString path;

@@ -211,6 +211,8 @@ TEST(RegistryDocument, WrittenFileReadsBackToTheSameFile)
         "[K]\n\"a\"=hex:00,\\\n\n  01\n",
         "[K]\n  ; indented comment\nx,\\\n",
         "[K]\nx\r\r\n",
+        // Found by the fuzzer: a section named by a lone byte-order mark lost its name.
+        QByteArray::fromBase64("Ig0KW++7v10KPyL/Iu+7vwoiICIKW0hLWV0K"),
     };
     for (const QByteArray &input : inputs) {
         SCOPED_TRACE(input.toStdString());

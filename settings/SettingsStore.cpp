@@ -67,7 +67,7 @@ StorePaths StorePaths::fromEnvironment()
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty() || QDir::isRelativePath(configHome))
         configHome = QDir::homePath() + QStringLiteral("/.config");
-    paths.registryFile = configHome + QStringLiteral("/voltline/user.reg");
+    paths.registryFile = QDir::cleanPath(configHome) + QStringLiteral("/voltline/user.reg");
 
     QString systemConfig = QStringLiteral("/etc/xdg");
     const QStringList dirs =
@@ -75,7 +75,7 @@ StorePaths StorePaths::fromEnvironment()
     // Relative entries are invalid and ignored.
     for (const QString &dir : dirs) {
         if (QDir::isAbsolutePath(dir)) {
-            systemConfig = dir;
+            systemConfig = QDir::cleanPath(dir);
             break;
         }
     }

@@ -280,6 +280,8 @@ TEST(StorePaths, FollowTheXdgVariables)
     const QString home = QDir::homePath();
     const Row rows[] = {
         {"set", "/c", "/x:/y", "/c/voltline/user.reg", "/x/autostart/voltline.desktop"},
+        {"trailing slashes", "/c/", "/x/:/y", "/c/voltline/user.reg",
+         "/x/autostart/voltline.desktop"},
         {"unset", "", "", home + "/.config/voltline/user.reg",
          "/etc/xdg/autostart/voltline.desktop"},
         {"relative entries ignored", "rel", "rel:/z", home + "/.config/voltline/user.reg",

@@ -82,7 +82,11 @@ TEST(StoreProcess, KilledWriterLeavesOldOrNewValues)
         ASSERT_TRUE(reg.commit());
     }
 
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kKills = 50; // each sanitized child takes long to start
+#else
     constexpr int kKills = 200;
+#endif
     int last = 0;
     for (int round = 0; round < kKills; ++round) {
         SCOPED_TRACE(round);
