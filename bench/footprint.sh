@@ -78,6 +78,15 @@ switches() {
     awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { print s + 0 }' \
         /proc/"$1"/task/*/status 2>/dev/null
 }
+# One line per thread: tid, switches, name.
+thread_switches() {
+    local t
+    for t in /proc/"$1"/task/*; do
+        awk -v tid="${t##*/}" -v name="$(cat "$t/comm" 2>/dev/null)" \
+            '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 }
+             END { print tid, s + 0, name }' "$t/status" 2>/dev/null
+    done
+}
 now_ns() { date +%s%N; }
 
 # Waits up to $2 tenths of a second for command $1 to succeed.
@@ -144,24 +153,33 @@ measure() {
     c1="$(cpu_ns "$pid")"
     s1="$(switches "$pid")"
     t1="$(now_ns)"
+    thread_switches "$pid" >"$dir/threads.1"
     sleep "$((seconds - warmup))"
     c2="$(cpu_ns "$pid")"
     s2="$(switches "$pid")"
     t2="$(now_ns)"
+    thread_switches "$pid" >"$dir/threads.2"
     [ -d /proc/"$pid" ] || die "$name: ended during the run (see $dir/program.log)"
 
-    local pss threads map
+    local pss uss rss threads map
     pss="$(awk '/^Pss:/{print $2}' /proc/"$pid"/smaps_rollup)"
+    # PSS shares library pages with whatever else maps them right now (on a busy machine,
+    # other Qt programs); the private part (USS) is the program's own.
+    uss="$(awk '/^Private_(Clean|Dirty):/{s += $2} END {print s}' /proc/"$pid"/smaps_rollup)"
+    rss="$(awk '/^Rss:/{print $2}' /proc/"$pid"/smaps_rollup)"
     threads="$(ls /proc/"$pid"/task | wc -l)"
     map="$(awk '/^first_map_ms /{print $2}' "$out")"
     [ -n "$map" ] || map=NA
 
     awk -v c="$((c2 - c1))" -v s="$((s2 - s1))" -v t="$((t2 - t1))" \
-        -v pss="$pss" -v th="$threads" -v map="$map" 'BEGIN {
+        -v pss="$pss" -v uss="$uss" -v rss="$rss" -v th="$threads" -v map="$map" 'BEGIN {
             min = t / 60e9
-            printf "pss_kb=%d\ncpu_ms=%.1f\nwakeups=%.1f\nthreads=%d\nmap_ms=%s\n",
-                   pss, c / 1e6 / min, s / min, th, map
+            printf "pss_kb=%d\nuss_kb=%d\nrss_kb=%d\ncpu_ms=%.1f\nwakeups=%.1f\nthreads=%d\nmap_ms=%s\n",
+                   pss, uss, rss, c / 1e6 / min, s / min, th, map
         }' >"$work/$name.result"
+    # Where the switches happen, per thread.
+    join <(sort "$dir/threads.1") <(sort "$dir/threads.2") | awk -v t="$((t2 - t1))" \
+        '{ printf "  %-16s %7.1f/min\n", $3, ($4 - $2) / (t / 60e9) }' >"$work/$name.threads"
 
     kill -TERM "$probepid" 2>/dev/null || true
     wait "$probepid" 2>/dev/null || true
@@ -198,7 +216,7 @@ printf '| %-24s | %10s | %10s | %10s | %12s | %12s |\n' figure voltline baseline
     "vs baseline" "vs cbatticon"
 printf '|%s|%s|%s|%s|%s|%s|\n' -------------------------- ------------ ------------ \
     ------------ -------------- --------------
-for f in "pss_kb:PSS (kB)" "cpu_ms:CPU (ms/min)" "wakeups:context switches/min" \
+for f in "pss_kb:PSS (kB)" "uss_kb:private (USS, kB)" "rss_kb:RSS (kB)" "cpu_ms:CPU (ms/min)" "wakeups:context switches/min" \
     "threads:threads" "map_ms:first window (ms)"; do
     key=${f%%:*}
     label=${f#*:}
@@ -215,12 +233,22 @@ if [ -s "$work/voltline.result" ] && [ -s "$work/baseline.result" ]; then
     awk -v vc="$(get voltline cpu_ms)" -v bc="$(get baseline cpu_ms)" \
         -v vw="$(get voltline wakeups)" -v vp="$(get voltline pss_kb)" \
         -v bp="$(get baseline pss_kb)" -v vm="$(get voltline map_ms)" \
+        -v vu="$(get voltline uss_kb)" -v bu="$(get baseline uss_kb)" \
         -v bm="$(get baseline map_ms)" 'BEGIN {
         check("CPU <= 1.2 x baseline", vc <= 1.2 * bc, sprintf("%.1f vs %.1f", vc, 1.2 * bc))
         check("context switches <= 65/min", vw <= 65, sprintf("%.1f", vw))
         check("PSS <= baseline + 6 MB", vp <= bp + 6144, sprintf("%d vs %d kB", vp, bp + 6144))
+        check("USS <= baseline + 6 MB", vu <= bu + 6144, sprintf("%d vs %d kB", vu, bu + 6144))
         check("first window <= 1.5 x baseline", vm != "NA" && vm <= 1.5 * bm,
               sprintf("%s vs %.1f ms", vm, 1.5 * bm))
     }
     function check(what, ok, detail) { printf "%-34s %-6s %s\n", what, ok ? "met" : "MISSED", detail }'
 fi
+
+echo
+echo "Context switches per thread:"
+for p in baseline voltline cbatticon; do
+    [ -s "$work/$p.threads" ] || continue
+    echo "$p"
+    cat "$work/$p.threads"
+done
