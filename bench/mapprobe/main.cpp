@@ -2,8 +2,10 @@
 //
 //   voltline-mapprobe PROGRAM [ARGS...]
 //
-// Prints "pid N" as soon as the program runs and "first_map_ms M" at its first MapNotify,
-// then waits for the program and exits with its status; SIGTERM and SIGINT are passed on.
+// Prints "pid N" as soon as the program runs, and at its first MapNotify "first_map_ms M" and
+// "first_map_cpu_ms C" (the CPU time all its threads had used by then, which unlike the wall
+// time hardly depends on how busy the machine is); then waits for the program and exits with
+// its status. SIGTERM and SIGINT are passed on.
 // A window counts as the program's when its _NET_WM_PID names the program. The clock starts
 // right before fork(), so the figure includes exec, dynamic linking and toolkit start-up.
 #include <xcb/xcb.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <memory>
 #include <set>
 #include <sys/wait.h>
@@ -34,6 +37,31 @@ double nowMs()
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// CPU time of all threads of a process, from the first field of each schedstat (ns).
+double cpuMs(pid_t pid)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%ld/task", long(pid));
+    DIR *tasks = opendir(path);
+    if (!tasks)
+        return -1;
+    unsigned long long sum = 0;
+    while (const dirent *t = readdir(tasks)) {
+        if (t->d_name[0] == '.')
+            continue;
+        char stat[400];
+        std::snprintf(stat, sizeof stat, "%s/%s/schedstat", path, t->d_name);
+        if (FILE *f = std::fopen(stat, "r")) {
+            unsigned long long ns = 0;
+            if (std::fscanf(f, "%llu", &ns) == 1)
+                sum += ns;
+            std::fclose(f);
+        }
+    }
+    closedir(tasks);
+    return double(sum) / 1e6;
 }
 
 template<typename T> using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
@@ -124,7 +152,8 @@ int main(int argc, char **argv)
     std::set<xcb_window_t> mapped; // mapped windows whose owner was not yet known
     bool found = false;
     const auto report = [&] {
-        std::printf("first_map_ms %.1f\n", nowMs() - t0);
+        const double wall = nowMs() - t0;
+        std::printf("first_map_ms %.1f\nfirst_map_cpu_ms %.1f\n", wall, cpuMs(g_child));
         std::fflush(stdout);
         found = true;
     };
