@@ -22,12 +22,27 @@ void preferX11OnWayland()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// The strip repaints a few dozen pixels a second. Through X shared memory each repaint first
+// waits for the server to finish with the previous one, a round trip that wakes two threads
+// every second; a plain image request needs no answer. Only the X connection made here is
+// affected: the variable is gone again before anything is started from the program.
+bool avoidSharedMemoryImages()
+{
+    if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        return false;
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    return true;
+}
+
 } // namespace
 
 int runVoltline(int argc, char **argv, const ProgramParts &parts)
 {
     preferX11OnWayland();
+    const bool setNoSharedMemory = avoidSharedMemoryImages();
     VoltlineApplication app(argc, argv);
+    if (setNoSharedMemory)
+        qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("voltline"));
     app.setApplicationVersion(QStringLiteral("1.10"));
     // A hidden tray bar must survive the closing of a message box; the bar's close ends the run.
