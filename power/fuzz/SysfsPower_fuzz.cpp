@@ -11,6 +11,7 @@
 //   online=0
 //
 // Besides what the sanitizers catch, every mapping must keep the rules of the raw status.
+// fuzz/sysfs.dict (attribute names and words) helps a longer run by hand: -dict=...
 #include "SysfsPowerMapping.h"
 
 #include <QByteArray>
