@@ -13,6 +13,7 @@ import harness
 from harness import Failure, wait_until
 
 BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
+DEMO = os.environ.get("VOLTLINE_DEMO_BIN", "build/app/voltline-demo")
 PROBE = os.environ.get("VOLTLINE_LAYOUT_PROBE", "build/tests/layout_probe")
 CONFIG_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]"
 
@@ -267,10 +268,44 @@ def sigterm_saves_and_leaves_tray():
         bar.check_output()
 
 
+def no_tray_host_keeps_task_list_entry():
+    with harness.Desktop(tray=False) as desk:
+        bar, battery, wid = start(desk)  # the stored choice is the tray, but there is none
+        wait_until(lambda: "_NET_WM_ICON(CARDINAL)" in desk.xprop(wid, "_NET_WM_ICON"), 5,
+                   "a task-list icon")
+        expect("SKIP_TASKBAR" not in desk.net_wm_state(wid), "bar kept out of the task list")
+        desk.xdotool("windowactivate", "--sync", wid)
+        desk.xdotool("key", "--clearmodifiers", "ctrl+m")
+        wait_until(lambda: "Iconic" in desk.xprop(wid, "WM_STATE"), 5, "the bar minimised")
+        desk.xdotool("windowactivate", "--sync", wid)  # what the task list's button does
+        wait_until(lambda: bar.window() == wid, 5, "the bar restored")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
+def demo_runs_on_its_own_store():
+    with harness.Desktop() as desk:
+        bar = desk.start(DEMO, extra_env={"TMPDIR": desk.tmp})
+        wid = bar.wait_window()
+        def percent():
+            m = re.match(r"(\d+)%, ", bar.title() or "")
+            return int(m.group(1)) if m else None
+        first = wait_until(percent, 10, "a percent in the title")
+        wait_until(lambda: (percent() or first) < first, 15, "the demo draining")
+        exit_by_menu_key(desk, bar, wid)
+        demo_store = os.path.join(desk.tmp, f"voltline-demo-{os.getuid()}", "user.reg")
+        expect(os.path.exists(demo_store), "the demo wrote no store of its own")
+        expect(not os.path.exists(store_path(desk)), "the demo wrote the user's store")
+        expect(not os.listdir(os.path.join(desk.config_dirs, "autostart")),
+               "the demo registered itself to start with the system")
+        bar.check_output()
+
+
 TESTS = {f.__name__: f for f in (
     geometry_and_title, close_writes_store_and_restart_restores, tray_icon_follows_state,
     tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
-    drag_without_window_manager, sigterm_saves_and_leaves_tray)}
+    drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
+    demo_runs_on_its_own_store)}
 
 if __name__ == "__main__":
     harness.main(TESTS)
