@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -34,6 +35,7 @@ constexpr int kSizingBand = 4; // lowest rows that resize instead of move
 constexpr int kIconTop = 2;
 // Under a window manager the release comes before the move; a pause this long ends a drag.
 constexpr int kSystemDragSettleMs = 400;
+constexpr int kMaxWidthFixes = 3;
 
 const QString kAddTip = QStringLiteral("Voltline 1.09\nLeft click: Restore\nRight click: Menu");
 
@@ -122,15 +124,20 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
     m_systemDragEnd = new QTimer(this);
     m_systemDragEnd->setSingleShot(true);
     m_systemDragEnd->setInterval(kSystemDragSettleMs);
-    connect(m_systemDragEnd, &QTimer::timeout, this, [this] {
-        m_systemDrag = false;
-        // The window manager may have dropped our width changes while it sized the window;
-        // Qt still believes them, so ask again with a different width first.
-        if (m_systemResize && isVisible()) {
-            m_systemResize = false;
-            resize(width() - 1, height());
-            FormResize();
-        }
+    connect(m_systemDragEnd, &QTimer::timeout, this, [this] { m_systemDrag = false; });
+
+    // A window manager sizing the bar drops the widths we ask for meanwhile, while Qt keeps
+    // believing them; once it is quiet, ask again (with a different width first, so Qt does
+    // not skip the request). A few tries only, for managers that never agree.
+    m_widthFix = new QTimer(this);
+    m_widthFix->setSingleShot(true);
+    m_widthFix->setInterval(kSystemDragSettleMs);
+    connect(m_widthFix, &QTimer::timeout, this, [this] {
+        if (!isVisible() || m_widthFixes >= kMaxWidthFixes)
+            return;
+        ++m_widthFixes;
+        resize(width() - 1, height());
+        FormResize();
     });
 
     m_tray->setEventHandler([this](TrayIcon::Event event) {
@@ -265,6 +272,8 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     noteSystemDrag();
     FormResize();
+    if (event->spontaneous() && event->size().width() != m_layout.windowWidth)
+        m_widthFix->start();
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -660,12 +669,12 @@ void TfrmMain::mousePressEvent(QMouseEvent *event)
         return;
     }
     const bool sizing = height() - event->position().toPoint().y() <= kSizingBand;
+    m_widthFixes = 0;
     QWindow *handle = windowHandle();
     const bool bySystem =
         handle && (sizing ? handle->startSystemResize(Qt::BottomEdge) : handle->startSystemMove());
     if (bySystem) {
         m_systemDrag = true;
-        m_systemResize = sizing;
         m_systemDragEnd->start();
         return;
     }

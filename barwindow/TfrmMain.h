@@ -189,6 +189,7 @@ private:
     int m_dragStartHeight = 0;
     // A move or resize run by the window manager: its end is seen as a pause in move events.
     bool m_systemDrag = false;
-    bool m_systemResize = false;
     QTimer *m_systemDragEnd = nullptr;
+    QTimer *m_widthFix = nullptr;
+    int m_widthFixes = 0;
 };

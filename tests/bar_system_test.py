@@ -149,7 +149,7 @@ def tray_clicks():
         desk.xdotool("key", "--clearmodifiers", "ctrl+m")
         wait_until(lambda: bar.window() is None, 5, "the bar to hide")
         ix, iy, iw, ih = desk.geometry(icon)
-        desk.xdotool("mousemove", "--sync", ix + iw // 2, iy + ih // 2)
+        desk.move_pointer(ix + iw // 2, iy + ih // 2)
         desk.xdotool("click", "1")
         wid = wait_until(lambda: bar.window(), 5, "the bar back after a left click")
         desk.xdotool("click", "3")
@@ -183,12 +183,15 @@ def always_on_top_keeps_one_icon():
 def _drag(desk, start_xy, end_xy, steps=10, wid=None):
     """Presses at start_xy, moves in steps to end_xy and lets go there. With wid, waits for
     the window to stop following before the release, as a hand would."""
-    desk.xdotool("mousemove", "--sync", *start_xy)
+    desk.move_pointer(*start_xy)
     desk.xdotool("mousedown", "1")
     for i in range(1, steps + 1):
         x = start_xy[0] + (end_xy[0] - start_xy[0]) * i // steps
         y = start_xy[1] + (end_xy[1] - start_xy[1]) * i // steps
-        desk.xdotool("mousemove", "--sync", x, y)
+        desk.move_pointer(x, y)
+    # a window manager may hold back the last motion until the next one
+    desk.move_pointer(end_xy[0] + 1, end_xy[1])
+    desk.move_pointer(*end_xy)
     if wid:
         seen = []
 

@@ -296,6 +296,13 @@ class Desktop:
         out = self.run("xdotool", "search", *args, check=False)
         return [line.strip() for line in out.splitlines() if line.strip()]
 
+    def move_pointer(self, x, y):
+        """Moves the pointer and waits until it is there (--sync alone hangs on a no-op)."""
+        here = self.run("xdotool", "getmouselocation", "--shell")
+        if f"X={x}\n" in here and f"Y={y}\n" in here:
+            return
+        self.xdotool("mousemove", "--sync", x, y)
+
     def window_name(self, wid):
         return self.run("xdotool", "getwindowname", wid, check=False).rstrip("\n")
 
