@@ -5,6 +5,7 @@
 #include "QtTrayIcon.h"
 #include "ShutdownRequester.h"
 #include "SignalCloser.h"
+#include "StateIcons.h"
 #include "TfrmMain.h"
 #include "VoltlineApplication.h"
 
@@ -45,6 +46,7 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
         qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("voltline"));
     app.setApplicationVersion(QStringLiteral("1.10"));
+    app.setWindowIcon(appQIcon());
     // A hidden tray bar must survive the closing of a message box; the bar's close ends the run.
     app.setQuitOnLastWindowClosed(false);
 
