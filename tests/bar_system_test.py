@@ -180,7 +180,7 @@ def always_on_top_keeps_one_icon():
         bar.check_output()
 
 
-def _drag(desk, start_xy, end_xy, steps=10, wid=None):
+def _drag(desk, start_xy, end_xy, steps=10, wid=None, expect_at=None):
     """Presses at start_xy, moves in steps to end_xy and lets go there. With wid, waits for
     the window to stop following before the release, as a hand would."""
     desk.move_pointer(*start_xy)
@@ -192,7 +192,12 @@ def _drag(desk, start_xy, end_xy, steps=10, wid=None):
     # a window manager may hold back the last motion until the next one
     desk.move_pointer(end_xy[0] + 1, end_xy[1])
     desk.move_pointer(*end_xy)
-    if wid:
+    if wid and expect_at:
+        # expect_at: the position, or a test of it
+        ok = expect_at if callable(expect_at) else (lambda at: at == expect_at)
+        wait_until(lambda: ok(desk.geometry(wid)[:2]), 5,
+                   f"the window to follow the pointer to {expect_at}", interval=0.1)
+    elif wid:
         seen = []
 
         def settled():
@@ -206,12 +211,13 @@ def drag_moves_and_snaps():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=1)
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 30, y + 5), (x + 130, y + 105), wid=wid)
+        _drag(desk, (x + 30, y + 5), (x + 130, y + 105), wid=wid, expect_at=(x + 100, y + 100))
         wait_until(lambda: desk.geometry(wid)[:2] == (500, 400), 5,
                    f"the bar dragged to 500,400 (is {desk.geometry(wid)[:2]})")
         # let go 10 px from the left edge: it ends on the edge
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 30, y + 5), (30 + 10, y + 5), wid=wid)
+        _drag(desk, (x + 30, y + 5), (30 + 10, y + 5), wid=wid,
+              expect_at=lambda at: 0 <= at[0] <= 10 and at[1] == y)  # the pull may come early
         wait_until(lambda: desk.geometry(wid)[0] == 0, 3,
                    f"the bar on the left edge (is {desk.geometry(wid)[:2]})")
         exit_by_menu_key(desk, bar, wid)
@@ -223,14 +229,14 @@ def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 20))
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 20), wid=wid)
         # the window manager may end a few rows short of the pointer
         wait_until(lambda: 30 <= desk.geometry(wid)[3] <= 40, 5,
                    f"about 40 high (is {desk.geometry(wid)[2:]})")
         wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, desk.geometry(wid)[3]),
                    5, f"the width of the layout rule (is {desk.geometry(wid)[2:]})")
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 50))
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 50), wid=wid)
         wait_until(lambda: desk.geometry(wid)[3] == 48, 5, "the height capped at 48")
         wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, 48), 5, "width at 48")
         exit_by_menu_key(desk, bar, wid)
