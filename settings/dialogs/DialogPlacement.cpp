@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 QPoint CenteredTopLeft(QSize screen, QSize window)
 {
@@ -25,17 +26,32 @@ QSize PrimaryScreenSize()
     return screen ? screen->geometry().size() : QSize(0, 0);
 }
 
-static QSize frameExtra(const QWidget *w)
+QMargins FrameMargins(const QWidget *window)
 {
-    if (!w || !w->isWindow() || !w->testAttribute(Qt::WA_WState_Created))
-        return {0, 0};
-    return w->frameGeometry().size() - w->size();
+    // Asked of the platform window: the widget's own copy of the frame is only refreshed when
+    // the window moves or resizes, and the frame usually arrives without either.
+    const QWindow *handle = window ? window->windowHandle() : nullptr;
+    return handle ? handle->frameMargins() : QMargins();
 }
 
 QSize OuterSize(const QWidget *window, const QWidget *reference)
 {
-    QSize extra = frameExtra(window);
-    if (extra == QSize(0, 0) && !window->isVisible())
-        extra = frameExtra(reference);
-    return window->size() + extra.expandedTo(QSize(0, 0));
+    QMargins m = FrameMargins(window);
+    if (m.isNull() && !window->isVisible())
+        m = FrameMargins(reference);
+    return window->size().grownBy(m);
+}
+
+void MoveFrameTo(QWidget *window, QPoint pos)
+{
+    // QWidget::move() places the frame by the widget's own copy of it. When that copy is stale
+    // (framed since the last move), go through the platform window, which knows the frame.
+    QWindow *handle = window->windowHandle();
+    const QMargins m = FrameMargins(window);
+    if (handle && window->isVisible() && !m.isNull() &&
+        window->frameGeometry().size() != window->size().grownBy(m)) {
+        handle->setFramePosition(pos);
+        return;
+    }
+    window->move(pos);
 }

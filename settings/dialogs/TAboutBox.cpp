@@ -3,6 +3,7 @@
 #include "BevelPanel.h"
 #include "ClassicFont.h"
 #include "DialogPlacement.h"
+#include "FramedCentring.h"
 #include "StateIcons.h"
 #include "TFlatButton.h"
 #include "VersionTexts.h"
@@ -74,7 +75,11 @@ void TAboutBox::showEvent(QShowEvent *event)
     if (!event->spontaneous()) {
         FormShow();
         // The framework's screen-centre placement.
-        move(CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+        const auto centre = [this] {
+            MoveFrameTo(this, CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+        };
+        centre();
+        FramedCentring::armIfUnframed(this, centre);
     }
     QDialog::showEvent(event);
 }

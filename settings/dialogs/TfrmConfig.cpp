@@ -2,6 +2,7 @@
 
 #include "ClassicFont.h"
 #include "DialogPlacement.h"
+#include "FramedCentring.h"
 #include "KitControl.h"
 #include "SelectionTrackBar.h"
 #include "TFlatButton.h"
@@ -229,12 +230,13 @@ void TfrmConfig::showEvent(QShowEvent *event)
 
 void TfrmConfig::centerOnScreen()
 {
-    move(CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+    MoveFrameTo(this, CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
 }
 
 void TfrmConfig::FormShow()
 {
     centerOnScreen();
+    m_framedCentring = FramedCentring::armIfUnframed(this, [this] { centerOnScreen(); });
     chkSnapToEdge->SetChecked(Snap);
     chkAlwaysOnTop->SetChecked(AlwaysOnTop);
     chkPopupBoxStatus->SetChecked(PopupBoxStatus);
@@ -313,10 +315,11 @@ void TfrmConfig::btnHelpClick()
 {
     if (!m_help)
         return;
+    delete m_framedCentring.data(); // placed side by side now, not centred
     const SideBySidePlacement p =
         SideBySide(PrimaryScreenSize(), OuterSize(this), OuterSize(m_help, this).width());
-    move(p.dialog);
-    m_help->move(p.help);
+    MoveFrameTo(this, p.dialog);
+    MoveFrameTo(m_help, p.help);
     m_help->show();
     m_help->raise();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 
+class FramedCentring;
 class QLabel;
 class QTimer;
 class SelectionTrackBar;
@@ -73,4 +74,5 @@ private:
     void destroyHelp();
 
     QPointer<TfrmConfigHelp> m_help;
+    QPointer<FramedCentring> m_framedCentring;
 };

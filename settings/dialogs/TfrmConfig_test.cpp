@@ -319,11 +319,9 @@ TEST(TfrmConfig, WindowAndControls)
 
     // The fixed layout only works with a font as narrow as the classic one: every caption
     // fits on one line beside its box.
-    for (FlatCheckControl *c :
-         std::initializer_list<FlatCheckControl *>{d.chkSnapToEdge, d.chkAlwaysOnTop,
-                                                   d.chkPopupBoxStatus, d.chkRunAtWindowStartUp,
-                                                   d.chkShowInSysTray, d.radioShowRaised,
-                                                   d.radioShowLowered}) {
+    for (FlatCheckControl *c : std::initializer_list<FlatCheckControl *>{
+             d.chkSnapToEdge, d.chkAlwaysOnTop, d.chkPopupBoxStatus, d.chkRunAtWindowStartUp,
+             d.chkShowInSysTray, d.radioShowRaised, d.radioShowLowered}) {
         SCOPED_TRACE(c->objectName().toStdString());
         const QString shown = QString(c->Caption()).remove(QLatin1Char('&'));
         EXPECT_LE(c->fontMetrics().horizontalAdvance(shown), c->width() - 17);

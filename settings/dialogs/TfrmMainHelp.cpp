@@ -2,6 +2,7 @@
 
 #include "ClassicFont.h"
 #include "DialogPlacement.h"
+#include "FramedCentring.h"
 #include "HelpTextBox.h"
 #include "HelpTexts.h"
 #include "TFlatButton.h"
@@ -53,7 +54,11 @@ void TfrmMainHelp::showEvent(QShowEvent *event)
 
 void TfrmMainHelp::FormShow()
 {
-    move(CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+    const auto centre = [this] {
+        MoveFrameTo(this, CenteredTopLeft(PrimaryScreenSize(), OuterSize(this)));
+    };
+    centre();
+    FramedCentring::armIfUnframed(this, centre);
 }
 
 void TfrmMainHelp::btnCloseClick()
