@@ -98,9 +98,10 @@ void TFlatProgressBar::SetColors(int index, TColor value)
 
 void TFlatProgressBar::SetAdvColors(int index, TAdvColors value)
 {
-    if (index != 0 || FAdvColorBorder == value)
-        return;
-    FAdvColorBorder = value;
+    // Derives the border again even for the same amount: a border set by SetColors since then
+    // is replaced by the shade of Color.
+    if (index == 0)
+        FAdvColorBorder = value;
     CalcAdvColors();
     invalidate();
 }

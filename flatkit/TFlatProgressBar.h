@@ -6,8 +6,8 @@
 
 // A flat gauge: a one-pixel frame around a fill (smooth) or a row of 8-pixel blocks. Position is
 // read as a percentage whatever Min and Max say; Max only caps StepIt and StepBy. A light widget
-// without a native window, repainted often: every setter returns early when nothing changes and
-// painting allocates nothing.
+// without a native window, repainted often: the value and colour setters return early when
+// nothing changes and painting allocates nothing.
 class TFlatProgressBar : public QWidget {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ public:
     void SetOrientation(TProgressBarOrientation value);
     // 0: ColorElement (the fill), 1: ColorBorder; other indices store nothing.
     void SetColors(int index, TColor value);
-    // 0: AdvColorBorder.
+    // 0: AdvColorBorder. Runs CalcAdvColors whatever the index and the amount.
     void SetAdvColors(int index, TAdvColors value);
     void SetUseAdvColors(bool value);
     void SetColor(TColor value); // clears ParentColor

@@ -231,6 +231,37 @@ TEST(TFlatProgressBar, AdvancedBorderFollowsTheParentColour)
     EXPECT_EQ(bar.ColorBorder(), 0x00ADC6C9u);
 }
 
+// SetAdvColors derives the border again whatever it is given: a border set by hand since the
+// last derivation gives way to the shade of Color.
+TEST(TFlatProgressBar, SetAdvColorsAlwaysDerivesTheBorderAgain)
+{
+    struct Row {
+        const char *name;
+        int index;
+        TAdvColors amount;
+        TAdvColors wantAmount;
+        TColor wantBorder;
+    };
+    const Row rows[] = {
+        {"same amount", 0, 50, 50, 0x00969696},
+        {"unknown index", 3, 20, 50, 0x00969696},
+        {"amount 0 keeps the hand-set border", 0, 0, 0, 0x00123456},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        QWidget form;
+        QPalette pal = form.palette();
+        pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+        form.setPalette(pal);
+        TFlatProgressBar bar(&form);
+        bar.SetUseAdvColors(true);
+        bar.SetColors(1, 0x00123456);
+        bar.SetAdvColors(r.index, r.amount);
+        EXPECT_EQ(bar.AdvColorBorder(), r.wantAmount);
+        EXPECT_EQ(bar.ColorBorder(), r.wantBorder) << std::hex << bar.ColorBorder();
+    }
+}
+
 TEST(TFlatProgressBar, TransparentShowsTheParent)
 {
     QWidget form;
