@@ -224,8 +224,8 @@ void FlatCheckControl::mouseReleaseEvent(QMouseEvent *event)
 
 void FlatCheckControl::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // Qt has already delivered the second press; the double click adds nothing.
-    event->accept();
+    // Qt delivers the second press of a double click as this event only: it is a press.
+    mousePressEvent(event);
 }
 
 void FlatCheckControl::mouseMoveEvent(QMouseEvent *event)

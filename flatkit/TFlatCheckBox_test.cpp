@@ -2,6 +2,7 @@
 
 #include "KitTestUtil.h"
 #include "TFlatButton.h"
+#include "TFlatRadioButton.h"
 
 #include <QSignalSpy>
 
@@ -209,6 +210,46 @@ TEST(TFlatCheckBox, MouseToggling)
         if (row.button == Qt::RightButton) {
             EXPECT_FALSE(form.box->hasFocus());
         }
+    }
+}
+
+// Widgets get press, release, double click, release: the double click is the second press and
+// holds the indicator down until its release.
+TEST(TFlatCheckBox, SecondPressOfADoubleClickHoldsTheIndicatorDown)
+{
+    struct Row {
+        const char *name;
+        bool radio;
+        QPoint inside; // a pixel of the indicator's fill, clear of the mark
+        bool checkedAfter;
+        int clicks;
+    };
+    const Row rows[] = {
+        {"check box toggles twice", false, {4, 5}, false, 2},
+        {"radio button stays checked", true, {2, 7}, true, 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Form form;
+        FlatCheckControl *control = form.box;
+        if (row.radio) {
+            control = new TFlatRadioButton(&form.window);
+            control->move(150, 10);
+        }
+        ASSERT_TRUE(showActive(form.window));
+        QSignalSpy clicked(control, &FlatCheckControl::clicked);
+        const QPoint at(50, 8);
+        QTest::mouseMove(control, at);
+        QTest::mouseClick(control, Qt::LeftButton, {}, at);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), control->mapToGlobal(QPointF(at)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &dbl);
+        EXPECT_TRUE(control->MouseDownFlag());
+        EXPECT_EQ(pixelAt(*control, row.inside.x(), row.inside.y()), 0x00C5D6D9u);
+        QTest::mouseRelease(control, Qt::LeftButton, {}, at);
+        EXPECT_FALSE(control->MouseDownFlag());
+        EXPECT_EQ(control->Checked(), row.checkedAfter);
+        EXPECT_EQ(clicked.count(), row.clicks);
     }
 }
 
