@@ -156,8 +156,12 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
 
     for (const PowerSupplyAttributes &s : supplies) {
         if (s.kind == SupplyKind::Mains) {
-            anyMains = true;
-            anyOnline = anyOnline || (s.online && *s.online == 1);
+            // An adapter whose state cannot be read is no evidence either way; counting it as
+            // off line would put a charging laptop on battery, down to a forced shutdown.
+            if (s.online) {
+                anyMains = true;
+                anyOnline = anyOnline || *s.online == 1;
+            }
             continue;
         }
         if (!isSystemBattery(s))
