@@ -19,6 +19,7 @@ TEST(MonitorLearning, FoldsIntervalsIntoTheMatchingMean)
         DischargeStatistics after;
         qint64 estimate; // seconds, before splitting
         bool saved;
+        int tickPercent = -1; // the tick's Percent when it differs from the sampler's
     };
     const Row rows[] = {
         {"worked example", 2, 56, 150, {120, 3, 120, 3}, {127, 4, 120, 3}, 127 * 56, true},
@@ -50,13 +51,33 @@ TEST(MonitorLearning, FoldsIntervalsIntoTheMatchingMean)
          qint64(2147483644) * 100,
          true},
         {"count saturates", 8, 50, 100, {120, 3, 100, kMax}, {120, 3, 100, kMax}, 50 * 100, true},
+        // A status box may have let the sampler move on: the estimate follows the sampler,
+        // the save follows the tick.
+        {"even tick, odd sampler: save",
+         2,
+         55,
+         150,
+         {120, 3, 120, 3},
+         {127, 4, 120, 3},
+         127 * 55,
+         true,
+         56},
+        {"odd tick, even sampler: no save",
+         2,
+         56,
+         150,
+         {120, 3, 120, 3},
+         {127, 4, 120, 3},
+         127 * 56,
+         false,
+         57},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
         MonitorRig rig({0, 1, r.percent, -1});
         rig.stats = r.before;
         rig.monitor.StatusCode = r.status;
-        rig.monitor.Percent = r.percent;
+        rig.monitor.Percent = r.tickPercent < 0 ? r.percent : r.tickPercent;
         rig.monitor.SecondsSinceChange = r.seconds;
         rig.monitor.LearnAndEstimate();
         EXPECT_EQ(rig.stats.DrainTime, r.after.DrainTime);
