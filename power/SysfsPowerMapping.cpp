@@ -160,7 +160,8 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
             // off line would put a charging laptop on battery, down to a forced shutdown.
             if (s.online) {
                 anyMains = true;
-                anyOnline = anyOnline || *s.online == 1;
+                // 2 is a USB PD supply on line at a programmable voltage.
+                anyOnline = anyOnline || *s.online > 0;
             }
             continue;
         }

@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // An adapter whose state cannot be read is no evidence either way.
         if (s.kind == SupplyKind::Mains && s.online) {
             ++mains;
-            online += s.online == 1;
+            online += *s.online > 0;
         }
     }
 
