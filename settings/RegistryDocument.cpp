@@ -275,11 +275,6 @@ QByteArray leftTrimmed(const QByteArray &line)
     return line.mid(i);
 }
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool isBelow(const QString &path, const QString &key)
 {
     return path.size() > key.size() && path.startsWith(key, Qt::CaseInsensitive) &&
@@ -341,11 +336,8 @@ RegistryDocument RegistryDocument::parse(const QByteArray &input, bool *corrupt)
             continue;
         sawContent = true;
         if (logical.startsWith(';')) {
-            Entry comment;
-            comment.isRaw = true;
-            comment.raw = raw;
             if (current)
-                current->entries.append(comment);
+                current->addRaw(raw);
             else
                 doc.m_preamble.append(raw);
             continue;
@@ -356,29 +348,14 @@ RegistryDocument RegistryDocument::parse(const QByteArray &input, bool *corrupt)
         }
         const auto parsed = current ? parseValueLine(logical) : std::nullopt;
         if (parsed) {
-            auto it =
-                std::find_if(current->entries.begin(), current->entries.end(), [&](const Entry &e) {
-                    return !e.isRaw && sameName(e.name, parsed->name);
-                });
-            if (it != current->entries.end()) {
-                it->value = parsed->value; // the later line wins, as on import
-            } else {
-                Entry e;
-                e.name = parsed->name;
-                e.value = parsed->value;
-                current->entries.append(e);
-            }
+            current->set(parsed->name, parsed->value); // the later line wins, as on import
             continue;
         }
         ++doc.m_ignoredLines;
-        if (current) {
-            Entry e;
-            e.isRaw = true;
-            e.raw = raw;
-            current->entries.append(e);
-        } else {
+        if (current)
+            current->addRaw(raw);
+        else
             doc.m_preamble.append(raw);
-        }
     }
 
     if (sawContent && doc.m_sections.isEmpty()) {
@@ -411,13 +388,45 @@ QByteArray RegistryDocument::serialize() const
     return out;
 }
 
+RegistryDocument::Entry *RegistryDocument::Section::find(const QString &name)
+{
+    const auto it = index.constFind(name.toCaseFolded());
+    return it == index.constEnd() ? nullptr : &entries[*it];
+}
+
+void RegistryDocument::Section::set(const QString &name, const RegistryValue &value)
+{
+    if (Entry *e = find(name)) {
+        e->value = value;
+        return;
+    }
+    index.insert(name.toCaseFolded(), entries.size());
+    entries.append(Entry{name, value, {}, false});
+}
+
+void RegistryDocument::Section::addRaw(const QByteArray &raw)
+{
+    entries.append(Entry{{}, {}, raw, true});
+}
+
+bool RegistryDocument::Section::remove(const QString &name)
+{
+    const auto it = index.constFind(name.toCaseFolded());
+    if (it == index.constEnd())
+        return false;
+    entries.removeAt(*it);
+    index.clear();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries[i].isRaw)
+            index.insert(entries[i].name.toCaseFolded(), i);
+    }
+    return true;
+}
+
 RegistryDocument::Section *RegistryDocument::findSection(const QString &path)
 {
-    for (Section &s : m_sections) {
-        if (sameName(s.path, path))
-            return &s;
-    }
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(path.toCaseFolded());
+    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[*it];
 }
 
 const RegistryDocument::Section *RegistryDocument::findSection(const QString &path) const
@@ -429,15 +438,16 @@ RegistryDocument::Section &RegistryDocument::sectionFor(const QString &path)
 {
     if (Section *s = findSection(path))
         return *s;
-    m_sections.append(Section{path, {}});
+    m_sectionIndex.insert(path.toCaseFolded(), m_sections.size());
+    m_sections.append(Section{path, {}, {}});
     return m_sections.last();
 }
 
 bool RegistryDocument::hasKey(const QString &path) const
 {
-    return std::any_of(m_sections.begin(), m_sections.end(), [&](const Section &s) {
-        return sameName(s.path, path) || isBelow(s.path, path);
-    });
+    return findSection(path) ||
+           std::any_of(m_sections.begin(), m_sections.end(),
+                       [&](const Section &s) { return isBelow(s.path, path); });
 }
 
 void RegistryDocument::createKey(const QString &path)
@@ -450,35 +460,19 @@ std::optional<RegistryValue> RegistryDocument::value(const QString &key, const Q
     const Section *s = findSection(key);
     if (!s)
         return std::nullopt;
-    for (const Entry &e : s->entries) {
-        if (!e.isRaw && sameName(e.name, name))
-            return e.value;
-    }
-    return std::nullopt;
+    const Entry *e = const_cast<Section *>(s)->find(name);
+    return e ? std::optional<RegistryValue>(e->value) : std::nullopt;
 }
 
 void RegistryDocument::setValue(const QString &key, const QString &name, const RegistryValue &value)
 {
-    Section &s = sectionFor(key);
-    for (Entry &e : s.entries) {
-        if (!e.isRaw && sameName(e.name, name)) {
-            e.value = value;
-            return;
-        }
-    }
-    Entry e;
-    e.name = name;
-    e.value = value;
-    s.entries.append(e);
+    sectionFor(key).set(name, value);
 }
 
 bool RegistryDocument::removeValue(const QString &key, const QString &name)
 {
     Section *s = findSection(key);
-    if (!s)
-        return false;
-    return s->entries.removeIf([&](const Entry &e) { return !e.isRaw && sameName(e.name, name); }) >
-           0;
+    return s && s->remove(name);
 }
 
 QList<RegistryDocument::Item> RegistryDocument::values() const

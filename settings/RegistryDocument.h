@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -69,6 +70,12 @@ private:
     struct Section {
         QString path;
         QList<Entry> entries;
+        QHash<QString, qsizetype> index; // folded name -> entry, so large files load in linear time
+
+        Entry *find(const QString &name);
+        void set(const QString &name, const RegistryValue &value);
+        void addRaw(const QByteArray &raw);
+        bool remove(const QString &name);
     };
 
     Section *findSection(const QString &path);
@@ -77,5 +84,6 @@ private:
 
     QList<QByteArray> m_preamble; // comments and unparsed lines before the first section
     QList<Section> m_sections;
+    QHash<QString, qsizetype> m_sectionIndex; // folded path -> section
     int m_ignoredLines = 0;
 };

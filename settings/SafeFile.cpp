@@ -79,9 +79,6 @@ bool isTrustedFolder(const QString &path)
     struct stat st {};
     if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return false;
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 &&
-        ::chmod(native.constData(), st.st_mode & ~mode_t(S_IWGRP | S_IWOTH) & 07777) != 0)
-        return false;
     return true;
 }
 
@@ -101,7 +98,14 @@ bool ensurePrivateFolder(const QString &path)
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    return isTrustedFolder(clean);
+    if (!isTrustedFolder(clean))
+        return false;
+    // Nobody else may put a file of their own (or a link) beside ours.
+    const QByteArray native = QFile::encodeName(clean);
+    struct stat st {};
+    return ::stat(native.constData(), &st) == 0 &&
+           ((st.st_mode & (S_IWGRP | S_IWOTH)) == 0 ||
+            ::chmod(native.constData(), st.st_mode & ~mode_t(S_IWGRP | S_IWOTH) & 07777) == 0);
 }
 
 bool writeAtomically(const QString &folder, const QString &fileName, const QByteArray &data,

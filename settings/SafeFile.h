@@ -9,11 +9,12 @@
 // File operations of the store that must not lose data or follow another user's links.
 namespace SafeFile {
 
-// The folder is ours to write into: a folder owned by this user, reached through no link
-// owned by someone else. Group and other write access are taken away.
+// The folder is ours: a folder owned by this user, reached through no link owned by someone
+// else.
 bool isTrustedFolder(const QString &path);
 
-// Creates the folder and its missing parents owner-only (0700), then checks it as above.
+// Creates the folder and its missing parents owner-only (0700), checks it as above and takes
+// group and other write access away.
 bool ensurePrivateFolder(const QString &path);
 
 // Replaces folder/fileName with data: a new file beside it (created exclusively, never through
