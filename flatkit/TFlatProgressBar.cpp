@@ -58,8 +58,6 @@ void TFlatProgressBar::SetSmooth(bool value)
     if (FSmooth == value)
         return;
     FSmooth = value;
-    if (!FSmooth)
-        CheckBounds();
     invalidate();
 }
 
@@ -202,9 +200,9 @@ void TFlatProgressBar::CheckBounds()
 
 void TFlatProgressBar::resizeEvent(QResizeEvent *event)
 {
+    // The length snaps to whole blocks at the next paint, not here: a bar sized before it is
+    // made smooth keeps the size it was given.
     QWidget::resizeEvent(event);
-    if (!FSmooth)
-        CheckBounds();
     m_fullPaintPending = true;
 }
 

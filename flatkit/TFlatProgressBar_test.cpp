@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -150,6 +151,40 @@ TEST(TFlatProgressBar, BlockModeSnapsTheLength)
     vertical.resize(16, 150);
     shot(vertical);
     EXPECT_EQ(vertical.size(), QSize(16, 147));
+}
+
+TEST(TFlatProgressBar, ShownBlockBarSnapsAtItsNextPaint)
+{
+    QWidget form;
+    form.resize(220, 50);
+    QPalette pal = form.palette();
+    pal.setColor(QPalette::Window, QColor(0, 255, 0));
+    form.setPalette(pal);
+    form.setAutoFillBackground(true);
+    TFlatProgressBar bar(&form);
+    bar.move(10, 10);
+    bar.SetPosition(100);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    bar.resize(150, 16);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.width() == 147; }));
+    QApplication::processEvents();
+    const QImage img = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(img.pixel(10 + 146, 15), ColorToQColor(kBorder).rgb());
+    EXPECT_EQ(img.pixel(10 + 147, 15), qRgb(0, 255, 0));
+    EXPECT_EQ(img.pixel(10 + 149, 15), qRgb(0, 255, 0));
+
+    // The snap belongs to the paint: resized and made smooth before the next paint, a bar
+    // keeps the size it was given.
+    TFlatProgressBar sizedFirst(&form);
+    sizedFirst.move(10, 30);
+    sizedFirst.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sizedFirst.visibleRegion().isEmpty() == false; }));
+    sizedFirst.resize(150, 8);
+    EXPECT_EQ(sizedFirst.width(), 150);
+    sizedFirst.SetSmooth(true);
+    form.grab();
+    EXPECT_EQ(sizedFirst.width(), 150);
 }
 
 TEST(TFlatProgressBar, StepItIsCappedByMax)
