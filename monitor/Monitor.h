@@ -47,13 +47,14 @@ public:
 
     // Monitor state, read (and for the icon box, written) by the window.
     qint32 Percent = 0;
-    QString PercentText;
+    // The start-up texts, until the first ticks replace them.
+    QString PercentText = QStringLiteral("0");
     qint32 StatusCode = 0;
     qint32 PreviousStatusCode = 130;
     QChar DisplayState = QLatin1Char('F');
     QChar PreviousDisplayState = QLatin1Char('Q');
     bool SuppressNextPopup = true;
-    QString StatusMessage;
+    QString StatusMessage = QStringLiteral("Battery OK");
     qint32 IconLeft = 136;
     qint32 IconWidth = 16;
     qint32 IconHeight = 16;
@@ -65,7 +66,7 @@ public:
     qint32 CountdownHours = 0;
     qint32 CountdownMinutes = 0;
     qint32 CountdownSeconds = 0;
-    QString TimeText;
+    QString TimeText = QStringLiteral("0:00:00");
 
     bool ShutdownDone = false;
 

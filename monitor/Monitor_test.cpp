@@ -247,3 +247,14 @@ TEST(MonitorStatusBox, SeededUnknownFlagBeforeTheFirstTick)
 }
 
 } // namespace
+
+// The display tick may come before the first compute tick: the title then reads from the
+// start-up texts rather than an empty percent.
+TEST(MonitorDisplay, BeforeTheFirstComputeTick)
+{
+    MonitorRig rig;
+    EXPECT_EQ(rig.monitor.StatusMessage, "Battery OK");
+    rig.monitor.tmrDisplayInfoTimer();
+    EXPECT_TRUE(rig.host.applicationTitle.startsWith("0%, "));
+    EXPECT_TRUE(rig.host.applicationTitle.endsWith(" : Voltline"));
+}
