@@ -73,6 +73,20 @@ QLabel *makeLabel(QWidget *parent, const char *name, QPoint pos, const QString &
     return label;
 }
 
+// Tightens the letters of a label a little until it ends before maxRight: the layout was made
+// for the classic bitmap font, and a stand-in font may run a few pixels wider.
+void condenseToFit(QLabel *label, int maxRight)
+{
+    QFont f = label->font();
+    for (qreal spacing = -0.05; spacing >= -0.5; spacing -= 0.05) {
+        if (label->x() + QFontMetrics(f).horizontalAdvance(label->text()) <= maxRight)
+            break;
+        f.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    }
+    label->setFont(f);
+    label->adjustSize();
+}
+
 void setLabel(QLabel *label, const QString &text)
 {
     label->setText(text);
@@ -146,6 +160,7 @@ TfrmConfig::TfrmConfig(QWidget *parent)
                        QStringLiteral("Reset stored battery statistics ->"));
     bntReset =
         makeButton(FlatGroupBox2, "bntReset", QRect(168, 16, 81, 25), QStringLiteral("Reset!"));
+    condenseToFit(Label1, bntReset->x() - 2);
 
     const QString warnHint =
         QStringLiteral("Percentage level that Voltline's display will become red");

@@ -309,6 +309,9 @@ TEST(TfrmConfig, WindowAndControls)
     EXPECT_EQ(d.lblWarn->pos(), QPoint(16, 56));
     EXPECT_EQ(d.lblShutdown->pos(), QPoint(16, 88));
     EXPECT_EQ(d.Label1->text(), QStringLiteral("Reset stored battery statistics ->"));
+    // Its arrow ends before the button it points at.
+    EXPECT_LT(d.Label1->x() + d.Label1->fontMetrics().horizontalAdvance(d.Label1->text()),
+              d.bntReset->x());
     EXPECT_EQ(d.Box->Caption(), QStringLiteral("Configuration"));
     EXPECT_EQ(d.FlatGroupBox1->Caption(), QStringLiteral("Appearance"));
     EXPECT_EQ(d.FlatGroupBox2->Caption(), QStringLiteral("Advanced Options"));

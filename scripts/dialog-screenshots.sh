@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Pictures of the configuration dialog (alone and with its help window), the quick help and
+# the about box, taken from the running demo program on a virtual desktop with openbox.
+# Usage: scripts/dialog-screenshots.sh [OUTDIR]   (default: build/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-build/screenshots}"
+
+scripts/deps.sh test
+cmake --preset default >/dev/null
+cmake --build --preset default --target voltline-demo
+python3 scripts/dialog_screenshots.py build/app/voltline-demo "$out"
