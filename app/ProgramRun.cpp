@@ -6,6 +6,7 @@
 #include "ShutdownRequester.h"
 #include "SignalCloser.h"
 #include "StateIcons.h"
+#include "TFlatHint.h"
 #include "TfrmMain.h"
 #include "VoltlineApplication.h"
 
@@ -57,6 +58,7 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 
         TfrmMain frmMain(*source, store, *shutdown, std::make_unique<QtTrayIcon>());
         frmMain.setApplicationTitle(QStringLiteral("Voltline 1.10"));
+        TFlatHint::SetMainForm(&frmMain); // every hint takes its looks from the bar's FlatHint
         std::unique_ptr<QWidget> frmMainHelp(createQuickHelpWindow());
         frmMain.setQuickHelpWindow(frmMainHelp.get());
         QObject::connect(&frmMain, &TfrmMain::closed, &app, &QCoreApplication::quit,

@@ -107,6 +107,11 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
 
     FlatHint = new TFlatHint(this);
     FlatHint->setObjectName(QStringLiteral("FlatHint"));
+    // The time label shows no hint of its own; the rest of the strip shows the window's.
+    FlatHint->OnShowHint = [this](QString &, bool &canShow, THintInfo &info) {
+        if (info.HintControl == this && lblTime.geometry().contains(mapFromGlobal(info.CursorPos)))
+            canShow = false;
+    };
 
     createMenu();
 

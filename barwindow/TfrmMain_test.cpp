@@ -6,6 +6,7 @@
 #include "SettingsStore.h"
 #include "StateIcons.h"
 #include "TColor.h"
+#include "TFlatHint.h"
 #include "TFlatProgressBar.h"
 #include "TrayIcon.h"
 
@@ -197,6 +198,28 @@ TEST(TfrmMain, LabelsAndTitleFollowTheMonitor)
     EXPECT_EQ(rig.frm.toolTip(), QStringLiteral("Battery Power - Right click for menu"));
     // The label keeps its left edge when its text gets shorter.
     EXPECT_EQ(rig.frm.lblPercent.geometry().left(), 3);
+}
+
+TEST(TfrmMain, NoHintOverTheTimeLabel)
+{
+    Rig rig;
+    const struct {
+        const char *name;
+        QPoint at;
+        bool shown;
+    } rows[] = {{"time label", rig.frm.lblTime.geometry().center(), false},
+                {"percent label", rig.frm.lblPercent.geometry().center(), true},
+                {"gauge", rig.frm.ProgressBar->geometry().center(), true}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        QString text = rig.frm.toolTip();
+        bool canShow = true;
+        THintInfo info;
+        info.HintControl = &rig.frm;
+        info.CursorPos = rig.frm.mapToGlobal(r.at);
+        rig.frm.FlatHint->GetHintInfo(text, canShow, info);
+        EXPECT_EQ(canShow, r.shown);
+    }
 }
 
 TEST(TfrmMain, MenuItems)
