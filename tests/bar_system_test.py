@@ -69,9 +69,23 @@ def bar_icons(desk, bar):
     return [w for w in desk.tray_icons(bar.pid) if w != own and desk.geometry(w)[2] <= 64]
 
 
+def press_until(desk, bar, wid, keys, done, what, tries=3):
+    """Gives the bar the focus and presses keys until done() holds. A busy desktop can swallow
+    a key while the focus moves; a press is repeated only when nothing at all has happened."""
+    for attempt in range(tries):
+        desk.xdotool("windowactivate", "--sync", wid)
+        desk.xdotool("key", "--clearmodifiers", keys)
+        try:
+            return wait_until(done, 4 if attempt < tries - 1 else 10, what)
+        except Failure:
+            if attempt == tries - 1:
+                raise
+        wid = bar.window() or wid
+    return None
+
+
 def exit_by_menu_key(desk, bar, wid):
-    desk.xdotool("windowactivate", "--sync", wid)
-    desk.xdotool("key", "--clearmodifiers", "ctrl+x")
+    press_until(desk, bar, wid, "ctrl+x", lambda: not bar.alive(), "the program to end")
     expect(bar.wait_exit() == 0, "exit code not 0")
 
 
@@ -145,9 +159,7 @@ def tray_clicks():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk)
         icon = wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")[0]
-        desk.xdotool("windowactivate", "--sync", wid)
-        desk.xdotool("key", "--clearmodifiers", "ctrl+m")
-        wait_until(lambda: bar.window() is None, 5, "the bar to hide")
+        press_until(desk, bar, wid, "ctrl+m", lambda: bar.window() is None, "the bar to hide")
         ix, iy, iw, ih = desk.geometry(icon)
         desk.move_pointer(ix + iw // 2, iy + ih // 2)
         desk.xdotool("click", "1")
@@ -169,11 +181,10 @@ def always_on_top_keeps_one_icon():
         expect("_NET_WM_STATE_ABOVE" in desk.net_wm_state(wid), "not on top at start")
         expect("SKIP_TASKBAR" in desk.net_wm_state(wid), "tray mode bar in the task list")
         for above in (False, True):
-            desk.xdotool("windowactivate", "--sync", wid)
-            desk.xdotool("key", "--clearmodifiers", "ctrl+a")
-            wid = wait_until(lambda: (w := bar.window()) and
-                             ("_NET_WM_STATE_ABOVE" in desk.net_wm_state(w)) == above and w,
-                             5, f"stay-on-top {above}")
+            def toggled():
+                w = bar.window()
+                return w and ("_NET_WM_STATE_ABOVE" in desk.net_wm_state(w)) == above and w
+            wid = press_until(desk, bar, wid, "ctrl+a", toggled, f"stay-on-top {above}")
             wait_until(lambda: len(bar_icons(desk, bar)) == 1, 5, "exactly one tray icon")
             expect("SKIP_TASKBAR" in desk.net_wm_state(wid), "re-created bar in the task list")
         exit_by_menu_key(desk, bar, wid)
@@ -283,9 +294,8 @@ def no_tray_host_keeps_task_list_entry():
         wait_until(lambda: "_NET_WM_ICON(CARDINAL)" in desk.xprop(wid, "_NET_WM_ICON"), 5,
                    "a task-list icon")
         expect("SKIP_TASKBAR" not in desk.net_wm_state(wid), "bar kept out of the task list")
-        desk.xdotool("windowactivate", "--sync", wid)
-        desk.xdotool("key", "--clearmodifiers", "ctrl+m")
-        wait_until(lambda: "Iconic" in desk.xprop(wid, "WM_STATE"), 5, "the bar minimised")
+        press_until(desk, bar, wid, "ctrl+m", lambda: "Iconic" in desk.xprop(wid, "WM_STATE"),
+                    "the bar minimised")
         desk.xdotool("windowactivate", "--sync", wid)  # what the task list's button does
         wait_until(lambda: bar.window() == wid, 5, "the bar restored")
         exit_by_menu_key(desk, bar, wid)
