@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -139,6 +142,34 @@ TEST(TfrmConfig, KeyboardCannotPushShutdownUpToWarning)
     EXPECT_EQ(o.dlg.lblShutdown->text(), QStringLiteral("Shutdown @ 24%"));
     QTest::keyClick(o.dlg.TrackBarShutdown, Qt::Key_Left);
     EXPECT_EQ(o.dlg.TrackBarShutdown->value(), 23);
+}
+
+TEST(TfrmConfig, DraggingShutdownPastWarningStopsBelowIt)
+{
+    OpenDialog o(levels(25, 5));
+    SelectionTrackBar *bar = o.dlg.TrackBarShutdown;
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = Qt::Horizontal;
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = opt.sliderValue = bar->value();
+    opt.tickPosition = bar->tickPosition();
+    opt.tickInterval = bar->tickInterval();
+    const QPoint thumb = bar->style()
+                             ->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, bar)
+                             .center();
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
+    for (int x = thumb.x(); x < bar->width(); x += 5) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, thumb.y()),
+                         bar->mapToGlobal(QPointF(x, thumb.y())), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(bar, &move);
+        EXPECT_LT(bar->value(), 25) << "at x " << x;
+    }
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - 1, thumb.y()));
+    EXPECT_EQ(bar->value(), 24);
+    EXPECT_EQ(o.dlg.lblShutdown->text(), QStringLiteral("Shutdown @ 24%"));
 }
 
 TEST(TfrmConfig, ShowsTheFieldsAndOkReturnsTheControls)
