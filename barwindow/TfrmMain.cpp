@@ -117,7 +117,7 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
 
     PowerInfo = new TPowerInfo(source, this);
     PowerInfo->setObjectName(QStringLiteral("PowerInfo"));
-    PowerInfo->SetOnBatteryStatus([](QObject *) {});
+    PowerInfo->SetOnBatteryStatus([this](QObject *sender) { PowerInfoBatteryStatus(sender); });
 
     tmrComputeInfo = new QTimer(this);
     tmrComputeInfo->setObjectName(QStringLiteral("tmrComputeInfo"));

@@ -82,6 +82,8 @@ public:
     void FormClose();
     void tmrComputeInfoTimer();
     void tmrDisplayInfoTimer();
+    // The sampler's own change event; the monitor tick polls instead.
+    void PowerInfoBatteryStatus(QObject *) {}
     void mnuMinimizeClick();
     void mnuRestoreClick();
     void mnuBatteryStatusClick();
