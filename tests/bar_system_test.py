@@ -302,6 +302,35 @@ def no_tray_host_keeps_task_list_entry():
         bar.check_output()
 
 
+def configuration_ok_writes_the_store():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=200, Top=150, Height=26, Snap=0, WarnPercent=30)
+        wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")
+        os.remove(store_path(desk))
+
+        def dialog():
+            for w in desk.search("--onlyvisible", "--pid", str(bar.pid)):
+                if desk.window_name(w) == "Voltline Configuration":
+                    return w
+            return None
+        press_until(desk, bar, wid, "ctrl+c", dialog, "the configuration dialog")
+        before = bar.title()
+        wait_until(lambda: bar.title() != before, 5, "the bar ticking behind the dialog")
+        dlg = dialog()
+        desk.xdotool("windowactivate", "--sync", dlg)
+        desk.xdotool("key", "--clearmodifiers", "alt+o")
+        wait_until(lambda: dialog() is None, 5, "the dialog to close on Ok")
+        stored = wait_until(lambda: read_store(desk), 5, "the configuration in the store")
+        expect({k: stored.get(k) for k in ("Left", "Top", "Height", "Snap", "ShowInSysTray")} ==
+               {"Left": 200, "Top": 150, "Height": 26, "Snap": 0, "ShowInSysTray": 1},
+               f"stored {stored}")
+        expect("WarnPercent" not in stored, "Ok wrote more than the configuration")
+        expect(len(bar_icons(desk, bar)) == 1, "not exactly one tray icon after Ok")
+        exit_by_menu_key(desk, bar, wid)
+        expect(read_store(desk).get("WarnPercent") == 30, "closing lost the warning level")
+        bar.check_output()
+
+
 def demo_runs_on_its_own_store():
     with harness.Desktop() as desk:
         bar = desk.start(DEMO, extra_env={"TMPDIR": desk.tmp})
@@ -324,6 +353,7 @@ TESTS = {f.__name__: f for f in (
     geometry_and_title, close_writes_store_and_restart_restores, tray_icon_follows_state,
     tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
     drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
+    configuration_ok_writes_the_store,
     demo_runs_on_its_own_store)}
 
 if __name__ == "__main__":
