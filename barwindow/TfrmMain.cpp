@@ -248,6 +248,10 @@ void TfrmMain::FormResize()
     if (m_inResize || !m_monitor)
         return;
     const int h = height();
+    // Same size as laid out (a re-created window, a move): keep the labels' current texts.
+    if (h == m_laidOutHeight && width() == m_layout.windowWidth)
+        return;
+    m_laidOutHeight = h;
     m_layout =
         computeBarLayout(h, [this](int pt, const QString &text) { return measureLabel(pt, text); });
 

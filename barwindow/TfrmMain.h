@@ -176,6 +176,7 @@ private:
     std::function<bool(ConfigExchange &)> m_runConfigurationDialog;
 
     BarLayout m_layout;
+    int m_laidOutHeight = -1;
     bool m_bevelRaised = true;
     bool m_skipTaskbar = false;
     bool m_closed = false;

@@ -196,6 +196,13 @@ TEST(TfrmMain, LabelsAndTitleFollowTheMonitor)
     EXPECT_TRUE(rig.frm.windowTitle().endsWith(QStringLiteral(" : Voltline")));
     EXPECT_EQ(rig.frm.lblTime.text(), rig.frm.monitor().TimeText);
     EXPECT_EQ(rig.frm.toolTip(), QStringLiteral("Battery Power - Right click for menu"));
+    // Re-creating the window (stacking style) keeps the texts; a new height measures again.
+    rig.frm.show();
+    rig.frm.mnuAlwaysOnTop->trigger();
+    settle();
+    EXPECT_EQ(rig.frm.lblPercent.text(), QStringLiteral("57%"));
+    rig.frm.setWindowHeight(30);
+    EXPECT_EQ(rig.frm.lblPercent.text(), QStringLiteral("100%"));
     // The label keeps its left edge when its text gets shorter.
     EXPECT_EQ(rig.frm.lblPercent.geometry().left(), 3);
 }
