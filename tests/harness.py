@@ -124,7 +124,6 @@ class Voltline(Process):
     # Output that is not the program's fault: the virtual desktop's own chatter.
     HARMLESS = [
         r"^QStandardPaths: ",
-        r"^qt\.qpa\.xcb: QXcbConnection: XCB error: 3 \(BadWindow\)",
         r"^\s*$",
     ]
 
