@@ -74,26 +74,31 @@ PowerStatusReading SysfsPowerSource::readPowerStatus()
 {
     m_supplies.clear();
     const int dirFd = ::open(m_rootPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        if (DIR *dir = ::fdopendir(dirFd)) {
-            std::array<char, kAttributeMax> buf;
-            while (const dirent *e = ::readdir(dir)) {
-                if (e->d_name[0] == '.')
-                    continue;
-                // Entries are usually symlinks to device folders. A stray file fails the
-                // "type" read (ENOTDIR) and is skipped like any unknown supply.
-                const PowerSupplyAttributes s = parseSupply([&](const char *attribute) {
-                    return readAttribute(dirFd, e->d_name, attribute, buf);
-                });
-                if (s.kind == SupplyKind::Other)
-                    continue;
+    if (dirFd < 0)
+        return mapPowerSupplies(m_supplies);
+    // The raw directory reads fill a buffer on the stack: opendir() would allocate one each
+    // second, and the sampler runs all day.
+    alignas(dirent64) char entries[2048];
+    std::array<char, kAttributeMax> buf;
+    for (;;) {
+        const ssize_t n = ::getdents64(dirFd, entries, sizeof entries);
+        if (n <= 0)
+            break; // end, or the folder went away under us: what we have is the reading
+        for (ssize_t at = 0; at < n;) {
+            const auto *e = reinterpret_cast<const dirent64 *>(entries + at);
+            at += e->d_reclen;
+            if (e->d_name[0] == '.')
+                continue;
+            // Entries are usually symlinks to device folders. A stray file fails the
+            // "type" read (ENOTDIR) and is skipped like any unknown supply.
+            const PowerSupplyAttributes s = parseSupply([&](const char *attribute) {
+                return readAttribute(dirFd, e->d_name, attribute, buf);
+            });
+            if (s.kind != SupplyKind::Other)
                 m_supplies.push_back(s);
-            }
-            ::closedir(dir); // also closes dirFd
-        } else {
-            ::close(dirFd);
         }
     }
+    ::close(dirFd);
     return mapPowerSupplies(m_supplies);
 }
 
