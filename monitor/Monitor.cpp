@@ -5,7 +5,10 @@
 #include "ShutdownRequester.h"
 #include "TPowerInfo.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -52,9 +55,19 @@ void foldInterval(qint32 &mean, qint32 &taken, qint32 interval, Monitor::MeanCar
     carry.taken = taken;
 }
 
-QString twoDigits(qint32 value)
+// H:MM:SS (minutes and seconds padded to two digits) in a single allocation: it is rebuilt
+// every second all day.
+QString clockText(qint32 hours, qint32 minutes, qint32 seconds)
 {
-    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+    char text[40];
+    char *at = std::to_chars(text, text + 12, hours).ptr;
+    for (const qint32 value : {minutes, seconds}) {
+        *at++ = ':';
+        if (value >= 0 && value <= 9)
+            *at++ = '0';
+        at = std::to_chars(at, at + 12, value).ptr;
+    }
+    return QString::fromLatin1(text, at - text);
 }
 
 } // namespace
@@ -127,7 +140,12 @@ void Monitor::shutdownBranch()
 void Monitor::tmrComputeInfoTimer(QObject *)
 {
     Percent = m_power.BatteryPercent();
-    PercentText = QString::number(Percent);
+    // Rebuilt only when the percent moved: the tick runs every second all day.
+    if (Percent != m_textPercent || PercentText.isEmpty()) {
+        PercentText = QString::number(Percent);
+        m_percentLabel = PercentText % QLatin1Char('%');
+        m_textPercent = Percent;
+    }
     if (SecondsSinceChange < std::numeric_limits<qint32>::max())
         ++SecondsSinceChange;
 
@@ -158,7 +176,7 @@ void Monitor::tmrComputeInfoTimer(QObject *)
         m_host.setPercentText(QStringLiteral("0%"));
     } else {
         m_host.setGaugePosition(Percent);
-        m_host.setPercentText(PercentText + QLatin1Char('%'));
+        m_host.setPercentText(m_percentLabel);
     }
 
     if (m_settings.Snap && m_host.isWindowNormal())
@@ -280,8 +298,7 @@ void Monitor::StepCountdown()
             CountdownSeconds = 0;
         }
     }
-    TimeText = QString::number(CountdownHours) + QLatin1Char(':') + twoDigits(CountdownMinutes) +
-               QLatin1Char(':') + twoDigits(CountdownSeconds);
+    TimeText = clockText(CountdownHours, CountdownMinutes, CountdownSeconds);
 }
 
 void Monitor::tmrDisplayInfoTimer(QObject *)
@@ -289,11 +306,11 @@ void Monitor::tmrDisplayInfoTimer(QObject *)
     StepCountdown();
     if (Percent < 100 || (Percent == 100 && StatusCode != 23)) {
         m_host.setTimeText(TimeText);
-        m_host.setApplicationTitle(PercentText + QStringLiteral("%, ") + TimeText +
+        m_host.setApplicationTitle(PercentText % QLatin1String("%, ") % TimeText %
                                    QStringLiteral(" : Voltline"));
     } else if (Percent == 100) {
         m_host.setTimeText(QStringLiteral("0:00:00"));
-        m_host.setApplicationTitle(PercentText + QStringLiteral("%, FULL : Voltline"));
+        m_host.setApplicationTitle(PercentText % QLatin1String("%, FULL : Voltline"));
     } else {
         m_host.setTimeText(QStringLiteral("0:00:00"));
         m_host.setApplicationTitle(QStringLiteral("0%, Error! : Voltline"));

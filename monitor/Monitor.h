@@ -90,4 +90,7 @@ private:
     ShutdownRequester &m_shutdown;
     MeanCarry m_drainCarry;
     MeanCarry m_chargeCarry;
+    // The percent label's text and the percent it was built for.
+    QString m_percentLabel;
+    qint32 m_textPercent = -1;
 };

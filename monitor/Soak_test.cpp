@@ -6,6 +6,7 @@
 //
 // VOLTLINE_SOAK_SECONDS shortens the run (the sanitizer build uses it).
 #include "BarSettings.h"
+#include "CountingMalloc.h"
 #include "FakeShutdownRequester.h"
 #include "Monitor.h"
 #include "MonitorHost.h"
@@ -494,6 +495,36 @@ TEST(MonitorSoak, LearnedMeanFollowsThousandsOfIntervals)
         EXPECT_EQ(count, taken);
         EXPECT_EQ(mean, total / taken);
     }
+}
+
+// A steady second builds two new texts, the time and the title, and nothing else.
+TEST(MonitorSoak, SteadySecondsAllocateOnlyTheirTwoTexts)
+{
+    if (!countingMallocActive())
+        GTEST_SKIP() << "the sanitizer owns malloc in this build";
+    GeneratedSource source;
+    source.reading = {0, 0, 57, 3 * 3600};
+    TPowerInfo power(source, nullptr);
+    BarSettings settings;
+    DischargeStatistics stats;
+    CountingHost host;
+    FakeShutdownRequester shutdown;
+    Monitor monitor(power, settings, stats, host, shutdown);
+    monitor.StartMonitor();
+    const auto second = [&] {
+        power.Refresh();
+        monitor.tmrComputeInfoTimer();
+        monitor.tmrDisplayInfoTimer();
+    };
+    for (int i = 0; i < 3; ++i)
+        second();
+
+    const long before = mallocCount();
+    for (int i = 0; i < 100; ++i)
+        second();
+    EXPECT_LE(mallocCount() - before, 2 * 100);
+    EXPECT_EQ(host.percentText, "57%");
+    EXPECT_TRUE(host.title.startsWith("57%, "));
 }
 
 } // namespace
