@@ -99,7 +99,36 @@ PowerStatusReading SysfsPowerSource::readPowerStatus()
         }
     }
     ::close(dirFd);
-    return mapPowerSupplies(m_supplies);
+    return bridgeUnreadableCharge(mapPowerSupplies(m_supplies));
+}
+
+// A battery that is there but whose charge cannot be read for a moment (a driver busy with
+// its controller, a file caught mid-update) would read as "unknown", which the sampler shows
+// as 0 % and which on battery can reach the shutdown level. While the battery is present,
+// keep its last known charge instead; what can still be read (mains, charging) stays live.
+PowerStatusReading SysfsPowerSource::bridgeUnreadableCharge(PowerStatusReading r)
+{
+    const bool batteryPresent = r.BatteryFlag != 128;
+    if (!batteryPresent) {
+        m_lastCharge.reset();
+        return r;
+    }
+    if (r.BatteryLifePercent != 255) {
+        m_lastCharge = r;
+        return r;
+    }
+    if (!m_lastCharge)
+        return r;
+    const PowerStatusReading &last = *m_lastCharge;
+    r.BatteryLifePercent = last.BatteryLifePercent;
+    r.BatteryFlag = r.BatteryFlag == 255
+                        ? last.BatteryFlag
+                        : quint8((last.BatteryFlag & 0x07) | (r.BatteryFlag & 0x08));
+    if (r.ACLineStatus == 255)
+        r.ACLineStatus = last.ACLineStatus;
+    if (r.BatteryLifeTime < 0 && r.ACLineStatus == 0)
+        r.BatteryLifeTime = last.BatteryLifeTime;
+    return r;
 }
 
 WorkAreaRect SysfsPowerSource::readWorkArea()

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // Power status from the kernel's power-supply class. Every entry of the folder is read on each
@@ -21,7 +22,10 @@ public:
     const QString &root() const { return m_root; }
 
 private:
+    PowerStatusReading bridgeUnreadableCharge(PowerStatusReading reading);
+
     QString m_root;
-    QByteArray m_rootPath;                         // encoded once, read every second
-    std::vector<PowerSupplyAttributes> m_supplies; // reused so steady reads do not allocate
+    QByteArray m_rootPath;                          // encoded once, read every second
+    std::vector<PowerSupplyAttributes> m_supplies;  // reused so steady reads do not allocate
+    std::optional<PowerStatusReading> m_lastCharge; // last reading whose charge could be read
 };

@@ -271,3 +271,37 @@ TEST(SysfsPowerSource, WorkAreaIsThePrimaryScreensAvailableArea)
 }
 
 } // namespace
+
+// A charge that cannot be read for a moment must not read as 0 %: on battery that could
+// reach the shutdown level. The last known charge bridges the gap; mains and charging stay
+// live.
+TEST(SysfsPowerSource, BridgesAMomentaryUnreadableCharge)
+{
+    FakeTree tree;
+    tree.addSupply("AC", kAdapterOffline);
+    tree.addSupply("BAT0", bat("Discharging\n", "40\n"));
+    SysfsPowerSource source(tree.root());
+    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 40);
+
+    tree.write("BAT0/capacity", "");
+    PowerStatusReading got = source.readPowerStatus();
+    EXPECT_EQ(got.BatteryLifePercent, 40);
+    EXPECT_EQ(got.BatteryFlag, 0);
+    EXPECT_EQ(got.ACLineStatus, 0);
+
+    // Plugged in meanwhile: the charging bit and the mains follow at once.
+    tree.write("AC/online", "1\n");
+    tree.write("BAT0/status", "Charging\n");
+    got = source.readPowerStatus();
+    EXPECT_EQ(got.BatteryLifePercent, 40);
+    EXPECT_EQ(got.BatteryFlag, 8);
+    EXPECT_EQ(got.ACLineStatus, 1);
+
+    tree.write("BAT0/capacity", "41\n");
+    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 41);
+
+    // With no charge ever read there is nothing to bridge with.
+    FakeTree fresh;
+    fresh.addSupply("BAT0", bat("Discharging\n", "junk\n"));
+    EXPECT_EQ(SysfsPowerSource(fresh.root()).readPowerStatus().BatteryLifePercent, 255);
+}
