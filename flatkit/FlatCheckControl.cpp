@@ -8,7 +8,7 @@
 #include <QPainter>
 
 FlatCheckControl::FlatCheckControl(QWidget *parent)
-    : QWidget(parent)
+    : FlatColorControl(parent)
 {
     setGeometry(0, 0, 121, 17);
     setMouseTracking(true);
@@ -18,38 +18,6 @@ FlatCheckControl::FlatCheckControl(QWidget *parent)
 }
 
 FlatCheckControl::~FlatCheckControl() = default;
-
-void FlatCheckControl::SetCaption(const QString &caption)
-{
-    FCaption = caption;
-    update();
-}
-
-void FlatCheckControl::SetColor(TColor color)
-{
-    FParentColor = false;
-    FColor = color;
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
-    update();
-}
-
-void FlatCheckControl::SetParentColor(bool value)
-{
-    if (FParentColor == value)
-        return;
-    FParentColor = value;
-    if (value)
-        takeParentColor();
-    update();
-}
-
-void FlatCheckControl::takeParentColor()
-{
-    FColor = ParentColorOf(this);
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
-}
 
 void FlatCheckControl::SetColors(int index, TColor color)
 {

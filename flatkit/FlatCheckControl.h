@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlatColorControl.h"
 #include "Flatutilitys.h"
 #include "HoverTracking.h"
 
@@ -10,21 +11,13 @@
 // caption at the left or right edge, its fills for idle, hot/focused and pressed, the
 // embossed disabled caption, hover tracking and the colour properties. Each subclass keeps its
 // own hover timer, draws its own indicator and decides what a click and a key do.
-class FlatCheckControl : public QWidget {
+class FlatCheckControl : public FlatColorControl {
     Q_OBJECT
 public:
     ~FlatCheckControl() override;
 
-    QString Caption() const { return FCaption; }
-    void SetCaption(const QString &caption);
-
     bool Checked() const { return FChecked; }
     virtual void SetChecked(bool value) = 0;
-
-    TColor Color() const { return FColor; }
-    void SetColor(TColor color); // clears ParentColor
-    bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool value);
 
     // 0 ColorFocused, 1 ColorDown, 2 the mark (ColorCheck or ColorDot), 3 ColorBorder.
     void SetColors(int index, TColor color);
@@ -109,11 +102,7 @@ private:
     void CMEnabledChanged();
     void CMSysColorChange();
     void CMParentColorChanged();
-    void takeParentColor();
 
-    QString FCaption;
-    TColor FColor = clBtnFace;
-    bool FParentColor = true;
     TColor FColorFocused = 0x00FFFFFF;
     TColor FColorDown = 0x00C5D6D9;
     TColor FColorMark = 0x00000000;

@@ -30,7 +30,7 @@ QImage withoutColor(const QImage &image, QRgb transparent)
 } // namespace
 
 TFlatButton::TFlatButton(QWidget *parent)
-    : QWidget(parent)
+    : FlatColorControl(parent)
 {
     Tracking.createTimer();
     setGeometry(0, 0, 25, 25);
@@ -47,38 +47,6 @@ TFlatButton::~TFlatButton()
 {
     RemoveMouseTimer();
     Tracking.removeInstance();
-}
-
-void TFlatButton::SetCaption(const QString &caption)
-{
-    FCaption = caption;
-    update();
-}
-
-void TFlatButton::SetColor(TColor color)
-{
-    FParentColor = false;
-    FColor = color;
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
-    update();
-}
-
-void TFlatButton::SetParentColor(bool value)
-{
-    if (FParentColor == value)
-        return;
-    FParentColor = value;
-    if (value)
-        takeParentColor();
-    update();
-}
-
-void TFlatButton::takeParentColor()
-{
-    FColor = ParentColorOf(this);
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
 }
 
 void TFlatButton::SetColors(int index, TColor color)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlatColorControl.h"
 #include "Flatutilitys.h"
 #include "HoverTracking.h"
 
@@ -21,19 +22,11 @@ enum TFlatButtonState : quint8 { stUp, stDisabled, stPressed, stLatched };
 // The space bar presses the button; the accelerator of the caption ("&Ok": Alt+O or O while
 // the focused widget does not take letters) clicks it without moving the focus. Enter and
 // Escape are not handled.
-class TFlatButton : public QWidget {
+class TFlatButton : public FlatColorControl {
     Q_OBJECT
 public:
     explicit TFlatButton(QWidget *parent = nullptr);
     ~TFlatButton() override;
-
-    QString Caption() const { return FCaption; }
-    void SetCaption(const QString &caption);
-
-    TColor Color() const { return FColor; }
-    void SetColor(TColor color); // clears ParentColor
-    bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool value);
 
     // 0 ColorFocused, 1 ColorDown, 2 ColorBorder, 3 ColorHighLight, 4 ColorShadow.
     void SetColors(int index, TColor color);
@@ -138,13 +131,9 @@ private:
     void CMSysColorChange();
     void CMParentColorChanged();
     bool inside(const QPoint &pos) const;
-    void takeParentColor();
 
     static HoverTracking<TFlatButton> Tracking;
 
-    QString FCaption;
-    TColor FColor = clBtnFace;
-    bool FParentColor = true;
     TColor FColorFocused = 0x00E1EAEB;
     TColor FColorDown = 0x00C5D6D9;
     TColor FColorBorder = 0x008396A0;

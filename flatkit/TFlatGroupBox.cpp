@@ -20,7 +20,7 @@ void lineTo(QPainter &painter, QPoint a, QPoint b, const QColor &color)
 } // namespace
 
 TFlatGroupBox::TFlatGroupBox(QWidget *parent)
-    : QWidget(parent)
+    : FlatColorControl(parent)
 {
     // Paint covers the whole box.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -28,38 +28,6 @@ TFlatGroupBox::TFlatGroupBox(QWidget *parent)
     FColor = ParentColorOf(this);
     PublishKitColor(this, FColor);
     AcceleratorFilter::attach(this);
-}
-
-void TFlatGroupBox::SetCaption(const QString &caption)
-{
-    FCaption = caption;
-    update();
-}
-
-void TFlatGroupBox::SetColor(TColor color)
-{
-    FParentColor = false;
-    FColor = color;
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
-    update();
-}
-
-void TFlatGroupBox::SetParentColor(bool value)
-{
-    if (FParentColor == value)
-        return;
-    FParentColor = value;
-    if (value)
-        takeParentColor();
-    update();
-}
-
-void TFlatGroupBox::takeParentColor()
-{
-    FColor = ParentColorOf(this);
-    PublishKitColor(this, FColor);
-    KitControl::notifyColorChanged(this);
 }
 
 void TFlatGroupBox::SetTransparent(bool value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlatColorControl.h"
 #include "Flatutilitys.h"
 
 #include <QImage>
@@ -8,18 +9,10 @@
 
 // The kit's group box: a one-pixel frame (or only its top line) with the caption set into the
 // top line. Children are placed in it as in any QWidget. Its accelerator focuses the box.
-class TFlatGroupBox : public QWidget {
+class TFlatGroupBox : public FlatColorControl {
     Q_OBJECT
 public:
     explicit TFlatGroupBox(QWidget *parent = nullptr);
-
-    QString Caption() const { return FCaption; }
-    void SetCaption(const QString &caption);
-
-    TColor Color() const { return FColor; }
-    void SetColor(TColor color); // clears ParentColor
-    bool ParentColor() const { return FParentColor; }
-    void SetParentColor(bool value);
 
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
@@ -51,14 +44,10 @@ protected:
 
 private:
     QImage Paint();
-    void takeParentColor();
     void CalcAdvColors();
     void CMSysColorChange();
     void CMParentColorChanged();
 
-    QString FCaption;
-    TColor FColor = clBtnFace;
-    bool FParentColor = true;
     bool FTransparent = false;
     TColor FColorBorder = 0x008396A0;
     TGroupBoxBorder FBorder = brFull;
