@@ -60,11 +60,11 @@ private:
 
 class LoggingShutdownRequester final : public ShutdownRequester {
 public:
-    Result requestPowerOff(bool withRights) override
+    void requestPowerOff(bool withRights, Answer answer) override
     {
         QTextStream(stderr) << "voltline-demo: a real bar would now ask to power off"
                             << (withRights ? " (with rights)" : "") << '\n';
-        return Result::Accepted;
+        answer(Result::Accepted);
     }
 };
 

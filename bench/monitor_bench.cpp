@@ -40,7 +40,7 @@ private:
 
 class NoShutdown final : public ShutdownRequester {
 public:
-    Result requestPowerOff(bool) override { return Result::Failed; }
+    void requestPowerOff(bool, Answer answer) override { answer(Result::Failed); }
 };
 
 void BM_ComputeAndDisplayTick(benchmark::State &state)

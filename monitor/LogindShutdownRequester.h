@@ -3,7 +3,10 @@
 #include "ShutdownRequester.h"
 
 #include <QDBusConnection>
+#include <QObject>
 #include <QString>
+
+#include <memory>
 
 class QDBusMessage;
 
@@ -13,12 +16,15 @@ class LogindShutdownRequester final : public ShutdownRequester {
 public:
     // Tests hand in a connection to a private bus; the program uses the system bus.
     explicit LogindShutdownRequester(QDBusConnection connection = QDBusConnection::systemBus());
+    ~LogindShutdownRequester() override;
 
-    Result requestPowerOff(bool withRights) override;
+    void requestPowerOff(bool withRights, Answer answer) override;
 
     // How logind's answer maps onto a result.
     static Result classifyReply(const QDBusMessage &reply);
 
 private:
     QDBusConnection m_connection;
+    // Parent of the calls in flight: going away drops their answers.
+    std::unique_ptr<QObject> m_pending;
 };

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -158,6 +159,16 @@ protected:
         return result;
     }
 
+    // Waits for the requester's answer, as the event loop of the program would.
+    static std::optional<ShutdownRequester::Result> ask(ShutdownRequester &requester,
+                                                        bool withRights)
+    {
+        std::optional<ShutdownRequester::Result> got;
+        requester.requestPowerOff(withRights, [&](ShutdownRequester::Result r) { got = r; });
+        (void)QTest::qWaitFor([&] { return got.has_value(); }, 30000);
+        return got;
+    }
+
     static QList<bool> powerOffArgs()
     {
         QList<bool> result;
@@ -177,7 +188,7 @@ protected:
 TEST_F(LogindMock, AcceptedAtOnce)
 {
     LogindShutdownRequester requester(*s_connection);
-    EXPECT_EQ(requester.requestPowerOff(false), ShutdownRequester::Result::Accepted);
+    EXPECT_EQ(ask(requester, false), ShutdownRequester::Result::Accepted);
     EXPECT_EQ(powerOffArgs(), QList<bool>{false});
 }
 
@@ -199,10 +210,10 @@ TEST_F(LogindMock, ForceShutdownThroughLogind)
          refuse("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired", "not args[0]"),
          true,
          {false, true}},
-        {"polkit says no, then allowed",
+        {"polkit says no: that is the answer",
          refuse("org.freedesktop.PolicyKit1.Error.NotAuthorized", "not args[0]"),
-         true,
-         {false, true}},
+         false,
+         {false}},
         {"refused both times",
          refuse("org.freedesktop.DBus.Error.AccessDenied"),
          false,
@@ -220,7 +231,10 @@ TEST_F(LogindMock, ForceShutdownThroughLogind)
         MonitorRig rig;
         // The rig's fake stands in for the window's requester; here the real one is wanted.
         Monitor monitor(rig.power, rig.settings, rig.stats, rig.host, requester);
-        EXPECT_EQ(monitor.ForceShutdown(), r.result);
+        std::optional<bool> accepted;
+        monitor.ForceShutdown([&](bool ok) { accepted = ok; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return accepted.has_value(); }, 30000));
+        EXPECT_EQ(accepted, r.result);
         EXPECT_EQ(powerOffArgs(), r.calls);
     }
 }
@@ -238,7 +252,7 @@ TEST_F(LogindMock, ClassifiesEachAnswer)
         {"access denied", refuse("org.freedesktop.DBus.Error.AccessDenied"), R::NeedsRights},
         {"interactive", refuse("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"),
          R::NeedsRights},
-        {"polkit", refuse("org.freedesktop.PolicyKit1.Error.NotAuthorized"), R::NeedsRights},
+        {"polkit", refuse("org.freedesktop.PolicyKit1.Error.NotAuthorized"), R::Failed},
         {"busy", refuse("org.freedesktop.login1.OperationInProgress"), R::Failed},
         {"python error", QStringLiteral("raise ValueError('boom')"), R::Failed},
     };
@@ -246,7 +260,7 @@ TEST_F(LogindMock, ClassifiesEachAnswer)
         SCOPED_TRACE(r.name);
         overridePowerOff(r.code);
         LogindShutdownRequester requester(*s_connection);
-        EXPECT_EQ(requester.requestPowerOff(false), r.want);
+        EXPECT_EQ(ask(requester, false), r.want);
     }
 }
 
@@ -262,7 +276,7 @@ TEST_F(LogindMock, NoLogindOnTheBusFails)
 
     LogindShutdownRequester disconnected(QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent/voltline-bus"), QStringLiteral("voltline-nowhere")));
-    EXPECT_EQ(disconnected.requestPowerOff(false), ShutdownRequester::Result::Failed);
+    EXPECT_EQ(ask(disconnected, false), ShutdownRequester::Result::Failed);
     QDBusConnection::disconnectFromBus(QStringLiteral("voltline-nowhere"));
 }
 

@@ -129,7 +129,9 @@ void Monitor::classifyOnMains(qint32 powerSupply, qint32 batteryStatus)
 
 void Monitor::shutdownBranch()
 {
-    if (ShutdownDone)
+    // Only a charge really read may switch the machine off: never "cannot tell", never the
+    // last reading standing in for a battery that is away for a moment.
+    if (ShutdownDone || !m_power.ChargeRead())
         return;
     m_host.SaveSettings();
     // Set before asking, so that a tick while the system closes programs does not ask again.
@@ -317,15 +319,24 @@ void Monitor::tmrDisplayInfoTimer(QObject *)
     }
 }
 
-bool Monitor::ForceShutdown()
+void Monitor::ForceShutdown(std::function<void(bool accepted)> accepted)
 {
-    switch (m_shutdown.requestPowerOff(false)) {
-    case ShutdownRequester::Result::Accepted:
-        return true;
-    case ShutdownRequester::Result::NeedsRights:
-        return m_shutdown.requestPowerOff(true) == ShutdownRequester::Result::Accepted;
-    case ShutdownRequester::Result::Failed:
-        break;
-    }
-    return false;
+    using Result = ShutdownRequester::Result;
+    const std::weak_ptr<const bool> alive = m_alive;
+    auto report = [accepted](bool ok) {
+        if (accepted)
+            accepted(ok);
+    };
+    m_shutdown.requestPowerOff(false, [this, alive, report](Result first) {
+        if (alive.expired())
+            return;
+        if (first != Result::NeedsRights) {
+            report(first == Result::Accepted);
+            return;
+        }
+        m_shutdown.requestPowerOff(true, [alive, report](Result second) {
+            if (!alive.expired())
+                report(second == Result::Accepted);
+        });
+    });
 }

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+#include <memory>
+
 class QObject;
 class TPowerInfo;
 class MonitorHost;
@@ -42,8 +45,9 @@ public:
     void LearnAndEstimate();
     void SplitEstimate();
     void StepCountdown();
-    // Asks for a normal power-off; true when it was accepted.
-    bool ForceShutdown();
+    // Asks for a normal power-off, asking once more with rights when refused for lack of
+    // them. Returns at once; `accepted` (may be empty) gets the outcome when the system answers.
+    void ForceShutdown(std::function<void(bool accepted)> accepted = {});
 
     // Monitor state, read (and for the icon box, written) by the window.
     qint32 Percent = 0;
@@ -93,4 +97,6 @@ private:
     // The percent label's text and the percent it was built for.
     QString m_percentLabel;
     qint32 m_textPercent = -1;
+    // Answers to a power-off request may come after the monitor is gone.
+    std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -391,9 +393,62 @@ TEST(MonitorShutdown, ForceShutdownSteps)
         SCOPED_TRACE(r.name);
         MonitorRig rig;
         rig.shutdown.answers = r.answers;
-        EXPECT_EQ(rig.monitor.ForceShutdown(), r.result);
+        std::optional<bool> accepted;
+        rig.monitor.ForceShutdown([&](bool ok) { accepted = ok; });
+        EXPECT_EQ(accepted, r.result);
         EXPECT_EQ(rig.shutdown.requests, r.requests);
     }
+}
+
+// A reading that was not really read never switches the machine off: the last charge standing
+// in for a battery away for a moment, or a percent nobody could tell (stored as 0). The first
+// real reading in the band does, once.
+TEST(MonitorShutdown, OnlyARealReadingShutsDown)
+{
+    MonitorRig rig({0, 2, 30, -1});
+    rig.settings.ShutdownPercent = 10;
+    rig.monitor.StartMonitor();
+    rig.second(0, 2, 30);
+    const int saves = rig.host.count("SaveSettings");
+    PowerStatusReading bridged{0, 2, 9, -1};
+    bridged.ChargeBridged = true;
+    for (const PowerStatusReading &r : {bridged, PowerStatusReading{0, 2, 255, -1}, bridged}) {
+        rig.source.appendReading(r);
+        rig.power.Refresh();
+        rig.monitor.tmrComputeInfoTimer();
+    }
+    EXPECT_TRUE(rig.shutdown.requests.isEmpty());
+    EXPECT_EQ(rig.host.count("SaveSettings"), saves);
+    rig.second(0, 2, 9);
+    EXPECT_EQ(rig.shutdown.requests, QList<bool>{false});
+    rig.second(0, 2, 8);
+    EXPECT_EQ(rig.shutdown.requests.size(), 1);
+}
+
+// The system may take minutes to answer (a password prompt): the ticks go on meanwhile, no
+// second request is made, and an answer that comes after the monitor is gone is dropped.
+TEST(MonitorShutdown, SlowAnswerNeitherBlocksNorRepeats)
+{
+    using R = ShutdownRequester::Result;
+    auto rig = std::make_unique<MonitorRig>(PowerStatusReading{0, 2, 12, -1});
+    rig->settings.ShutdownPercent = 10;
+    rig->shutdown.answers = {R::NeedsRights, R::Accepted};
+    rig->shutdown.holdAnswers = true;
+    rig->monitor.StartMonitor();
+    for (quint8 p : {10, 9, 9, 8})
+        rig->second(0, 2, p);
+    EXPECT_EQ(rig->shutdown.requests, QList<bool>{false});
+    EXPECT_EQ(rig->monitor.Percent, 8);
+    ASSERT_EQ(rig->shutdown.held.size(), 1);
+    rig->shutdown.held.takeFirst()(); // lacks rights: ask once more, with them
+    EXPECT_EQ(rig->shutdown.requests, (QList<bool>{false, true}));
+    rig->second(0, 2, 7);
+    EXPECT_EQ(rig->shutdown.requests.size(), 2);
+
+    FakeShutdownRequester survivor = std::move(rig->shutdown);
+    rig.reset();
+    survivor.held.takeFirst()(); // the monitor is gone: nothing happens
+    EXPECT_EQ(survivor.requests.size(), 2);
 }
 
 } // namespace

@@ -8,6 +8,9 @@ struct PowerStatusReading {
     quint8 BatteryFlag = 255;        // 1 high, 2 low, 4 critical, 8 charging, 128 none, 255 unknown
     quint8 BatteryLifePercent = 255; // 0..100, 255 unknown
     qint32 BatteryLifeTime = -1;     // seconds, -1 unknown
+    // The percent is the last one read, standing in for a battery that could not be read for a
+    // moment. Such a reading is shown but never acted on (no forced shutdown).
+    bool ChargeBridged = false;
 };
 
 // The desktop work area; right and bottom are exclusive.

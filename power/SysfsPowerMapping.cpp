@@ -212,22 +212,25 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
             allCurrent = false;
     }
 
-    // AC line.
-    if (anyMains)
-        r.ACLineStatus = anyOnline ? 1 : 0;
-    else if (anyDischarging)
-        r.ACLineStatus = 0;
-    else if (anyOnMainsState || batteries == 0)
-        r.ACLineStatus = 1;
-    else
-        r.ACLineStatus = 255;
-
+    // Without a battery the machine runs on mains, whatever its adapters say: an idle USB-C
+    // port or an offline Mains entry on a desktop is not a battery at 0 %.
     if (batteries == 0) {
+        r.ACLineStatus = 1;
         r.BatteryFlag = 128;
         r.BatteryLifePercent = 255;
         r.BatteryLifeTime = -1;
         return r;
     }
+
+    // AC line.
+    if (anyMains)
+        r.ACLineStatus = anyOnline ? 1 : 0;
+    else if (anyDischarging)
+        r.ACLineStatus = 0;
+    else if (anyOnMainsState)
+        r.ACLineStatus = 1;
+    else
+        r.ACLineStatus = 255;
 
     // Percent: one battery speaks for itself; several are weighted by what they hold, and
     // when they do not all report the same unit, their percentages are simply averaged.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -69,6 +70,18 @@ PowerSupplyAttributes mains(std::optional<qint64> online)
     return s;
 }
 
+// An USB-C port: the kernel gives it type "USB", which the parser takes for an adapter.
+PowerSupplyAttributes usbPort(std::optional<qint64> online)
+{
+    PowerSupplyAttributes s = parseSupply([&](const char *attribute) -> QByteArrayView {
+        if (std::string_view(attribute) == "type")
+            return "USB\n";
+        return {};
+    });
+    s.online = online;
+    return s;
+}
+
 PowerSupplyAttributes battery(ChargeState status, std::optional<qint64> capacity)
 {
     PowerSupplyAttributes s;
@@ -118,7 +131,16 @@ TEST(SysfsMapping, MapsSuppliesToRawStatus)
     };
     const Row rows[] = {
         {"nothing at all: a desktop on mains", {}, 1, 128, 255, -1},
-        {"mains only, offline", {mains(0)}, 0, 128, 255, -1},
+        // No battery: on mains, whatever the adapters say (a desktop's idle USB-C port, an
+        // offline Mains entry, an empty battery slot).
+        {"mains only, offline", {mains(0)}, 1, 128, 255, -1},
+        {"usb-c port only, idle", {usbPort(0)}, 1, 128, 255, -1},
+        {"offline mains, empty battery slot",
+         {mains(0), with(battery(CS::Unknown, 0), SupplyScope::Absent, 0)},
+         1,
+         128,
+         255,
+         -1},
         {"mains online, battery charging", {mains(1), battery(CS::Charging, 50)}, 1, 8, 50, -1},
         {"mains offline wins over battery state",
          {mains(0), battery(CS::Charging, 50)},

@@ -9,9 +9,17 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
+
+qint64 bootTimeMs()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
 
 // Sysfs attributes are a line of text; anything longer than this is not one we can use.
 constexpr size_t kAttributeMax = 64;
@@ -64,8 +72,9 @@ QByteArrayView readAttribute(int dirFd, const char *entry, const char *attribute
 
 } // namespace
 
-SysfsPowerSource::SysfsPowerSource(QString root)
+SysfsPowerSource::SysfsPowerSource(QString root, Clock clock)
     : m_root(std::move(root))
+    , m_clock(clock ? std::move(clock) : Clock(bootTimeMs))
     , m_rootPath(QFile::encodeName(m_root))
 {
 }
@@ -75,7 +84,7 @@ PowerStatusReading SysfsPowerSource::readPowerStatus()
     m_supplies.clear();
     const int dirFd = ::open(m_rootPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
-        return mapPowerSupplies(m_supplies);
+        return bridgeUnreadableCharge(mapPowerSupplies(m_supplies));
     // The raw directory reads fill a buffer on the stack: opendir() would allocate one each
     // second, and the sampler runs all day.
     alignas(dirent64) char entries[2048];
@@ -102,33 +111,46 @@ PowerStatusReading SysfsPowerSource::readPowerStatus()
     return bridgeUnreadableCharge(mapPowerSupplies(m_supplies));
 }
 
-// A battery that is there but whose charge cannot be read for a moment (a driver busy with
-// its controller, a file caught mid-update) would read as "unknown", which the sampler shows
-// as 0 % and which on battery can reach the shutdown level. While the battery is present,
-// keep its last known charge instead; what can still be read (mains, charging) stays live.
+// A battery that cannot be read for a moment (its folder gone while the kernel enumerates it
+// again, "present" 0 during a driver reset, a charge file caught mid-update) would read as
+// "no battery" or as 0 %, and on battery 0 % can reach the shutdown level. For a short grace
+// the last charge stands in, marked as such, while what can still be read (mains, charging)
+// stays live. With nothing read yet, or after the grace, the state is "cannot tell", which
+// the monitor shows but never acts on. A battery seen once in this run keeps it at "cannot
+// tell" while it is away, until it reads again.
 PowerStatusReading SysfsPowerSource::bridgeUnreadableCharge(PowerStatusReading r)
 {
     const bool batteryPresent = r.BatteryFlag != 128;
-    if (!batteryPresent) {
-        m_lastCharge.reset();
-        return r;
-    }
-    if (r.BatteryLifePercent != 255) {
+    if (!batteryPresent && !m_seenBattery)
+        return r; // a machine without a battery: on mains
+    const qint64 now = m_clock();
+    if (batteryPresent && r.BatteryLifePercent != 255) {
+        m_seenBattery = true;
         m_lastCharge = r;
+        m_lastChargeAt = now;
         return r;
     }
-    if (!m_lastCharge)
-        return r;
+    if (!m_lastCharge || now - m_lastChargeAt > kGraceMs || now < m_lastChargeAt) {
+        PowerStatusReading unknown;
+        unknown.ACLineStatus = 255;
+        unknown.BatteryFlag = 255;
+        unknown.BatteryLifePercent = 255;
+        unknown.BatteryLifeTime = -1;
+        return unknown;
+    }
     const PowerStatusReading &last = *m_lastCharge;
-    r.BatteryLifePercent = last.BatteryLifePercent;
-    r.BatteryFlag = r.BatteryFlag == 255
-                        ? last.BatteryFlag
-                        : quint8((last.BatteryFlag & 0x07) | (r.BatteryFlag & 0x08));
-    if (r.ACLineStatus == 255)
-        r.ACLineStatus = last.ACLineStatus;
-    if (r.BatteryLifeTime < 0 && r.ACLineStatus == 0)
-        r.BatteryLifeTime = last.BatteryLifeTime;
-    return r;
+    PowerStatusReading bridged = last;
+    bridged.ChargeBridged = true;
+    if (batteryPresent) {
+        bridged.BatteryFlag = r.BatteryFlag == 255
+                                  ? last.BatteryFlag
+                                  : quint8((last.BatteryFlag & 0x07) | (r.BatteryFlag & 0x08));
+        if (r.ACLineStatus != 255)
+            bridged.ACLineStatus = r.ACLineStatus;
+        if (r.BatteryLifeTime >= 0 || bridged.ACLineStatus != 0)
+            bridged.BatteryLifeTime = r.BatteryLifeTime;
+    }
+    return bridged;
 }
 
 WorkAreaRect SysfsPowerSource::readWorkArea()

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 
@@ -111,16 +112,17 @@ TEST(SysfsPowerSource, ReadsFakeTrees)
          1,
          75,
          -1},
+        // No charge ever read: "cannot tell", never a battery at 0 %.
         {"negative capacity, nothing else",
          {{"BAT0", bat("Discharging\n", "-5\n")}},
-         0,
-         0,
+         255,
+         255,
          255,
          -1},
         {"huge capacity",
          {{"BAT0", bat("Discharging\n", "123456789012345678901234567890\n")}},
-         0,
-         0,
+         255,
+         255,
          255,
          -1},
         {"only a type file", {{"BAT0", {{"type", "Battery\n"}}}}, 255, 255, 255, -1},
@@ -214,29 +216,95 @@ TEST(SysfsPowerSource, SurvivesOddFolderEntries)
     EXPECT_EQ(got.BatteryFlag, 0);
 }
 
+// A battery away for a moment (its folder gone while the kernel enumerates it again, "present"
+// 0 during a driver reset, its charge unreadable) is bridged with its last reading for the
+// grace; with nothing to bridge with, or after it, the state is "cannot tell". Never 0 %.
 TEST(SysfsPowerSource, FollowsBatteriesThatComeAndGo)
 {
     FakeTree tree;
     tree.addSupply("AC", kAdapterOffline);
-    tree.addSupply("BAT0", bat("Discharging\n", "40\n"));
-    SysfsPowerSource source(tree.root());
-    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 40);
+    tree.addSupply("BAT0", bat("Discharging\n", "57\n"));
+    qint64 now = 1'000'000;
+    SysfsPowerSource source(tree.root(), [&] { return now; });
+    constexpr qint64 kGrace = SysfsPowerSource::kGraceMs;
+    auto halfGone = [&] {
+        tree.removeSupply("BAT0");
+        QDir(tree.root()).mkpath("BAT0");
+        tree.write("BAT0/type", "Battery\n");
+    };
 
-    tree.removeSupply("BAT0");
-    PowerStatusReading got = source.readPowerStatus();
-    EXPECT_EQ(got.BatteryFlag, 128);
-    EXPECT_EQ(got.BatteryLifePercent, 255);
-    EXPECT_EQ(got.ACLineStatus, 0);
+    struct Step {
+        const char *name;
+        qint64 after; // ms since the previous step
+        std::function<void()> change;
+        int ac, flag, percent;
+        bool bridged;
+    };
+    const Step steps[] = {
+        {"read", 0, [] {}, 0, 0, 57, false},
+        {"folder gone", 1000, [&] { tree.removeSupply("BAT0"); }, 0, 0, 57, true},
+        {"back, one less", 1000, [&] { tree.addSupply("BAT0", bat("Discharging\n", "56\n")); },
+         0, 0, 56, false},
+        {"present 0", 1000, [&] { tree.write("BAT0/present", "0\n"); }, 0, 0, 56, true},
+        {"files gone mid-read", 1000, halfGone, 0, 0, 56, true},
+        {"charge unreadable", 1000,
+         [&] { tree.addSupply("BAT0", bat("Discharging\n", "")); }, 0, 0, 56, true},
+        {"at the end of the grace", kGrace - 3000, [] {}, 0, 0, 56, true},
+        {"past the grace: cannot tell", 1, [] {}, 255, 255, 255, false},
+        {"reads again", 1000, [&] { tree.write("BAT0/capacity", "55\n"); }, 0, 0, 55, false},
+        {"gone for good", 1000, [&] { tree.removeSupply("BAT0"); }, 0, 0, 55, true},
+        {"gone past the grace, on mains", kGrace + 1, [&] { tree.write("AC/online", "1\n"); },
+         255, 255, 255, false},
+        {"a battery again", 1000,
+         [&] { tree.addSupply("BAT0", bat("Charging\n", "55\n")); }, 1, 8, 55, false},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        now += step.after;
+        step.change();
+        const PowerStatusReading got = source.readPowerStatus();
+        EXPECT_EQ(got.ACLineStatus, step.ac);
+        EXPECT_EQ(got.BatteryFlag, step.flag);
+        EXPECT_EQ(got.BatteryLifePercent, step.percent);
+        EXPECT_EQ(got.ChargeBridged, step.bridged);
+    }
+}
 
-    // Half gone: the folder is there but its files went away mid-read.
-    QDir(tree.root()).mkpath("BAT0");
-    tree.write("BAT0/type", "Battery\n");
-    got = source.readPowerStatus();
-    EXPECT_EQ(got.BatteryFlag, 255);
-    EXPECT_EQ(got.BatteryLifePercent, 255);
-
-    tree.addSupply("BAT0", bat("Discharging\n", "39\n"));
-    EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 39);
+// Shapes of machines at start-up, read once.
+TEST(SysfsPowerSource, FirstReadingOfRealShapes)
+{
+    const Attributes usbPort = {{"type", "USB\n"}, {"online", "0\n"}, {"usb_type", "[C] PD\n"}};
+    const Attributes emptySlot = {{"type", "Battery\n"}, {"present", "0\n"}};
+    struct Row {
+        const char *name;
+        std::map<QString, Attributes> supplies;
+        int ac, flag, percent;
+    };
+    const Row rows[] = {
+        {"desktop with an idle USB-C port", {{"ucsi-source-psy-USBC000:001", usbPort}}, 1, 128,
+         255},
+        {"desktop with offline mains and an empty slot",
+         {{"AC", kAdapterOffline}, {"BAT0", emptySlot}},
+         1,
+         128,
+         255},
+        {"laptop on battery, charge unreadable",
+         {{"AC", kAdapterOffline}, {"BAT0", bat("Discharging\n", "")}},
+         255,
+         255,
+         255},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        FakeTree tree;
+        for (const auto &[name, attributes] : r.supplies)
+            tree.addSupply(name, attributes);
+        const PowerStatusReading got = SysfsPowerSource(tree.root()).readPowerStatus();
+        EXPECT_EQ(got.ACLineStatus, r.ac);
+        EXPECT_EQ(got.BatteryFlag, r.flag);
+        EXPECT_EQ(got.BatteryLifePercent, r.percent);
+        EXPECT_FALSE(got.ChargeBridged);
+    }
 }
 
 TEST(SysfsPowerSource, MissingRootReadsAsDesktopOnMains)
@@ -280,7 +348,7 @@ TEST(SysfsPowerSource, BridgesAMomentaryUnreadableCharge)
     FakeTree tree;
     tree.addSupply("AC", kAdapterOffline);
     tree.addSupply("BAT0", bat("Discharging\n", "40\n"));
-    SysfsPowerSource source(tree.root());
+    SysfsPowerSource source(tree.root(), [] { return qint64(0); });
     EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 40);
 
     tree.write("BAT0/capacity", "");
@@ -299,9 +367,4 @@ TEST(SysfsPowerSource, BridgesAMomentaryUnreadableCharge)
 
     tree.write("BAT0/capacity", "41\n");
     EXPECT_EQ(source.readPowerStatus().BatteryLifePercent, 41);
-
-    // With no charge ever read there is nothing to bridge with.
-    FakeTree fresh;
-    fresh.addSupply("BAT0", bat("Discharging\n", "junk\n"));
-    EXPECT_EQ(SysfsPowerSource(fresh.root()).readPowerStatus().BatteryLifePercent, 255);
 }

@@ -36,6 +36,7 @@ void TPowerInfo::Refresh()
     FBatteryStatus = status.BatteryFlag;
     FBatteryPercent = status.BatteryLifePercent > 100 ? 0 : status.BatteryLifePercent;
     FBatteryTime = status.BatteryLifeTime == -1 ? 0 : status.BatteryLifeTime / 60;
+    m_chargeRead = status.BatteryLifePercent <= 100 && !status.ChargeBridged;
 
     // The last-considered values move only after the handler returns: a handler that runs a
     // nested event loop sees the same change again from a nested refresh.

@@ -46,6 +46,9 @@ public:
     qint32 BatteryStatus() const { return FBatteryStatus; }
     qint32 BatteryPercent() const { return FBatteryPercent; }
     qint32 BatteryTime() const { return FBatteryTime; } // minutes
+    // BatteryPercent was really read at the last refresh: neither "cannot tell" (stored as 0)
+    // nor a last reading standing in for a battery that could not be read.
+    bool ChargeRead() const { return m_chargeRead; }
     qint32 Top() const { return FTop; }
     qint32 Bottom() const { return FBottom; }
     qint32 Left() const { return FLeft; }
@@ -65,6 +68,7 @@ private:
     qint32 FLastBatteryStatus = 0;
     qint32 FBatteryPercent = 0;
     qint32 FBatteryTime = 0;
+    bool m_chargeRead = false;
     QTimer *FTimer = nullptr;
     TNotifyEvent FOnBatteryStatus;
     TNotifyEvent FOnACLineStatus;

@@ -52,11 +52,11 @@ private:
 
 class PrintingShutdown final : public ShutdownRequester {
 public:
-    Result requestPowerOff(bool withRights) override
+    void requestPowerOff(bool withRights, Answer answer) override
     {
         std::printf("[shutdown requested%s: dry run, not powering off]\n",
                     withRights ? " with rights" : "");
-        return Result::Failed;
+        answer(Result::Failed);
     }
 };
 

@@ -123,13 +123,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     require(r.BatteryLifeTime >= -1, "remaining time is -1 or more");
     if (online > 0)
         require(r.ACLineStatus == 1, "an online mains entry means AC on line");
-    else if (mains > 0)
+    else if (mains > 0 && batteries > 0)
         require(r.ACLineStatus == 0, "readable mains entries all offline mean AC off line");
     if (batteries == 0) {
         require(r.BatteryFlag == 128, "no battery gives flag 128");
         require(r.BatteryLifePercent == 255, "no battery gives percent 255");
-        if (mains == 0)
-            require(r.ACLineStatus == 1, "no battery and no mains: on mains");
+        require(r.ACLineStatus == 1, "no battery: on mains, whatever the adapters say");
     } else {
         const int level = r.BatteryFlag & ~8;
         require(r.BatteryFlag == 255 || level == 0 || level == 1 || level == 2 || level == 4,
