@@ -1,6 +1,7 @@
 #include "ProgramRun.h"
 
 #include "DialogLauncher.h"
+#include "EndGuards.h"
 #include "PowerSource.h"
 #include "QtTrayIcon.h"
 #include "ShutdownRequester.h"
@@ -10,9 +11,11 @@
 #include "TfrmMain.h"
 #include "VoltlineApplication.h"
 
+#include <QFileInfo>
 #include <QtGlobal>
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -42,7 +45,10 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 {
     preferX11OnWayland();
     const bool setNoSharedMemory = avoidSharedMemoryImages();
+    std::optional<DisplayStartGuard> displayGuard(std::in_place,
+                                                  QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName());
     VoltlineApplication app(argc, argv);
+    displayGuard.reset();
     if (setNoSharedMemory)
         qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("voltline"));
@@ -71,6 +77,8 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
                          [&frmMain](QSessionManager &) { frmMain.close(); });
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &frmMain,
                          [&frmMain] { frmMain.FormClose(); });
+        // A broken display connection ends the process from inside Qt by exit(): save first.
+        const SaveOnExit saveOnExit([&frmMain] { frmMain.SaveSettings(); });
 
         frmMain.show();
         app.exec();

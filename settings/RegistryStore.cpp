@@ -67,6 +67,7 @@ void RegistryStore::ensureLoaded()
         m_state = FileState::Missing;
         break;
     case SafeFile::ReadStatus::TooLarge:
+    case SafeFile::ReadStatus::NotRegular:
         m_state = FileState::Corrupt;
         break;
     case SafeFile::ReadStatus::Failed:
@@ -227,15 +228,21 @@ bool RegistryStore::commit()
 
     // Serialises read-modify-write between running copies; the kernel drops the lock of a
     // killed holder.
-    const int lock = SafeFile::lockExclusive(m_filePath + QStringLiteral(".lock"), kLockTimeoutMs);
-    if (lock < 0)
+    const QString lockPath = m_filePath + QStringLiteral(".lock");
+    const int lock = SafeFile::lockExclusive(lockPath, kLockTimeoutMs);
+    if (lock < 0) {
+        m_lockFailure = QStringLiteral("cannot lock %1: %2")
+                            .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
+    }
     const auto unlock = qScopeGuard([lock] { ::close(lock); });
 
     // Another copy may have written since we read: start again from what the file holds now.
     RegistryDocument doc;
     const SafeFile::ReadResult read = SafeFile::readFile(m_filePath, kMaxFileSize);
-    bool corrupt = read.status == SafeFile::ReadStatus::TooLarge;
+    // Neither an oversized file nor a FIFO or device in its place is ours to lose: set aside.
+    bool corrupt = read.status == SafeFile::ReadStatus::TooLarge ||
+                   read.status == SafeFile::ReadStatus::NotRegular;
     if (read.status == SafeFile::ReadStatus::Failed)
         return false; // never replace what we could not read
     if (read.status == SafeFile::ReadStatus::Ok)

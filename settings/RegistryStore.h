@@ -51,6 +51,8 @@ public:
     bool hasPendingChanges() const { return !m_changes.empty(); }
 
     FileState fileState() const { return m_state; }
+    // Why the last commit could not take the file's lock; empty when it could.
+    const QString &lockFailure() const { return m_lockFailure; }
     QString filePath() const { return m_filePath; }
 
     static constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
@@ -71,6 +73,7 @@ private:
     QString m_rootKey;
     QString m_currentKey; // full section path; empty when no key is open
     FileState m_state = FileState::NotRead;
+    QString m_lockFailure;
     RegistryDocument m_document;
     std::vector<Change> m_changes;
 };

@@ -226,6 +226,45 @@ TEST_F(RegistryStoreTest, LinkedFolderCountsOnlyWhenTheLinkIsOurs)
     EXPECT_FALSE(planted.commit());
 }
 
+// What stands in the file's or the lock's place may block an open (a FIFO) or refuse one (a
+// link): reading never waits, a FIFO is set aside like a corrupt file, and a lock that is not
+// a plain file is replaced, so saving goes on.
+TEST_F(RegistryStoreTest, OddFilesInPlaceNeverBlockNorStopSaving)
+{
+    struct Row {
+        const char *name;
+        QString path; // what is planted
+        bool fifo;    // else a dangling link
+    };
+    const Row rows[] = {
+        {"fifo as the store", file(), true},
+        {"fifo as the lock", file() + QStringLiteral(".lock"), true},
+        {"link as the lock", file() + QStringLiteral(".lock"), false},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        QDir(folder()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        const QByteArray planted = QFile::encodeName(r.path);
+        ASSERT_EQ(r.fifo ? ::mkfifo(planted.constData(), 0600)
+                         : ::symlink("/nonexistent/elsewhere", planted.constData()),
+                  0);
+        {
+            RegistryStore reg(file());
+            EXPECT_FALSE(reg.openKey(kConfig, false));
+        }
+        RegistryStore reg(file());
+        reg.openKey(kConfig, true);
+        reg.writeInteger(QStringLiteral("Top"), 7);
+        ASSERT_TRUE(reg.commit());
+        RegistryStore check(file());
+        ASSERT_TRUE(check.openKey(kConfig, false));
+        EXPECT_EQ(check.readInteger(QStringLiteral("Top")), 7);
+        EXPECT_TRUE(QFileInfo(file() + QStringLiteral(".lock")).isFile());
+        EXPECT_FALSE(QFileInfo(file() + QStringLiteral(".lock")).isSymLink());
+    }
+}
+
 TEST_F(RegistryStoreTest, NeverReplacesAFileItCouldNotRead)
 {
     QDir().mkpath(file()); // a folder where the file should be cannot be read as one

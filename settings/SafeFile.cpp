@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -171,17 +172,44 @@ void removeLeftovers(const QString &folder, const QString &fileName)
         ::unlink(QFile::encodeName(dir.filePath(name)).constData());
 }
 
+namespace {
+
+// Opens the lock file, never blocking on a FIFO or a device and never through a link. Our own
+// copies only ever lock a regular file reached without a link, so anything else standing in
+// its place (in a folder that is ours) holds no lock of theirs and is replaced.
+int openLockFile(const QByteArray &path)
+{
+    constexpr int kFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(path.constData(), kFlags, S_IRUSR | S_IWUSR);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+            return fd;
+        const int error = fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        if (fd >= 0)
+            ::close(fd);
+        // A folder may hold someone's files: it stays, and saving fails until it is gone.
+        if ((error != ELOOP && error != EINVAL && error != ENXIO) ||
+            ::unlink(path.constData()) != 0)
+            break;
+    }
+    return -1;
+}
+
+} // namespace
+
 int lockExclusive(const QString &path, int timeoutMs)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int fd = openLockFile(QFile::encodeName(path));
     if (fd < 0)
         return -1;
     // Poll briefly and often: a copy that saves in a tight loop must not starve the other.
     QDeadlineTimer deadline(timeoutMs);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+            const int error = errno;
             ::close(fd);
+            errno = error;
             return -1;
         }
         const struct timespec pause {
@@ -194,18 +222,39 @@ int lockExclusive(const QString &path, int timeoutMs)
 
 ReadResult readFile(const QString &path, qint64 maxSize)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {file.error() == QFileDevice::OpenError && !QFileInfo::exists(path)
-                    ? ReadStatus::Missing
-                    : ReadStatus::Failed,
-                {}};
-    }
-    if (!file.isSequential() && file.size() > maxSize)
-        return {ReadStatus::TooLarge, {}};
-    QByteArray bytes = file.read(maxSize + 1);
-    if (file.error() != QFileDevice::NoError)
+    // Never blocks: a FIFO or a device in the file's place is not a store.
+    FdCloser fd(::open(QFile::encodeName(path).constData(),
+                       O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, {}};
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
         return {ReadStatus::Failed, {}};
+    if (S_ISDIR(st.st_mode))
+        return {ReadStatus::Failed, {}}; // a folder holds more than we could set aside
+    if (!S_ISREG(st.st_mode))
+        return {ReadStatus::NotRegular, {}};
+    if (st.st_size > maxSize)
+        return {ReadStatus::TooLarge, {}};
+    QByteArray bytes;
+    bytes.resize(qsizetype(std::min<qint64>(maxSize + 1, qint64(st.st_size) + 1)));
+    qsizetype total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            if (bytes.size() > maxSize)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(maxSize + 1, qint64(bytes.size()) * 2)));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + total, size_t(bytes.size() - total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return {ReadStatus::Failed, {}};
+        if (n == 0)
+            break;
+        total += n;
+    }
+    bytes.truncate(total);
     if (bytes.size() > maxSize)
         return {ReadStatus::TooLarge, {}};
     return {ReadStatus::Ok, bytes};

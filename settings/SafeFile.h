@@ -30,10 +30,14 @@ bool moveAside(const QString &folder, const QString &fileName, const QString &su
 void removeLeftovers(const QString &folder, const QString &fileName);
 
 // An exclusive advisory lock on the file at path (created owner-only when missing), held until
-// the returned descriptor is closed or the process ends, however it ends. -1 after timeoutMs.
+// the returned descriptor is closed or the process ends, however it ends. A link, FIFO or
+// other non-file in its place is replaced. -1 (errno set) when it cannot be opened or after
+// timeoutMs.
 int lockExclusive(const QString &path, int timeoutMs);
 
-enum class ReadStatus { Ok, Missing, TooLarge, Failed };
+// NotRegular: a FIFO, socket or device stands where the file should be (never opened for
+// reading, so it cannot block).
+enum class ReadStatus { Ok, Missing, TooLarge, NotRegular, Failed };
 struct ReadResult {
     ReadStatus status = ReadStatus::Failed;
     QByteArray bytes;

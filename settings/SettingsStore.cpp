@@ -8,6 +8,7 @@
 #include <QDir>
 
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <limits>
 
@@ -218,7 +219,23 @@ bool SettingsStore::SaveSettings(const SettingsWindow &window, const BarSettings
         guarded([&] { reg.writeInteger(QStringLiteral("ChargeTaken"), stats.ChargeTaken); });
     }
     reg.closeKey();
-    return reg.commit();
+    return commit(reg);
+}
+
+// A lock that cannot be taken (a stuck copy, a file in the way that cannot be replaced) is
+// said once on standard error; the changes stay with the caller and the next save tries again.
+bool SettingsStore::commit(RegistryStore &reg)
+{
+    if (reg.commit()) {
+        m_lockFailureReported = false;
+        return true;
+    }
+    if (!reg.lockFailure().isEmpty() && !m_lockFailureReported) {
+        m_lockFailureReported = true;
+        std::fprintf(stderr, "voltline: %s; will try again at the next save\n",
+                     qPrintable(reg.lockFailure()));
+    }
+    return false;
 }
 
 bool SettingsStore::SaveConfiguration(const SettingsWindow &window, const BarSettings &settings)
@@ -227,7 +244,7 @@ bool SettingsStore::SaveConfiguration(const SettingsWindow &window, const BarSet
     if (reg.openKey(kConfigurationKey, true))
         writeWindowConfiguration(reg, window, settings);
     reg.closeKey();
-    return reg.commit();
+    return commit(reg);
 }
 
 bool SettingsStore::ApplyRunAtStartup(bool runAtStartup)

@@ -17,6 +17,8 @@ struct StorePaths {
 };
 
 // The settings and statistics store: what the program keeps across runs.
+class RegistryStore;
+
 class SettingsStore {
 public:
     explicit SettingsStore(StorePaths paths);
@@ -35,5 +37,8 @@ public:
     const StorePaths &paths() const { return m_paths; }
 
 private:
+    bool commit(RegistryStore &reg);
+
     StorePaths m_paths;
+    bool m_lockFailureReported = false; // once per spell of failures, not every second
 };

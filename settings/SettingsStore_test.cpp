@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -245,12 +247,22 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheStoredFile)
 {
     store(kConfigSection + "\"Top\"=dword:00000001\n");
     const QByteArray before = stored();
-    // A folder in place of the lock file makes every save fail.
-    QDir().mkpath(m_paths.registryFile + QStringLiteral(".lock"));
+    // A folder in place of the lock file makes every save fail, said once on standard error.
+    const QString lock = m_paths.registryFile + QStringLiteral(".lock");
+    QDir().mkpath(lock);
     window.top = 2;
-    EXPECT_FALSE(SettingsStore(m_paths).SaveSettings(window, settings, stats));
-    EXPECT_FALSE(SettingsStore(m_paths).SaveConfiguration(window, settings));
+    SettingsStore store(m_paths);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.SaveSettings(window, settings, stats));
+    EXPECT_FALSE(store.SaveConfiguration(window, settings));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("cannot lock"), std::string::npos) << said;
     EXPECT_EQ(stored(), before);
+    // Nothing is given up: once the way is clear, the next save writes.
+    ASSERT_TRUE(QDir().rmdir(lock));
+    EXPECT_TRUE(store.SaveSettings(window, settings, stats));
+    EXPECT_NE(stored(), before);
 }
 
 TEST_F(SettingsStoreTest, RunAtStartupFollowsTheChoice)
