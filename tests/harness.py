@@ -14,6 +14,9 @@ Reusable by every system test (python3, standard library only):
         bar.check_output()                           # fails on unexpected warnings
 
 Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host.
+desk.start_logind("accept" or "silent") puts a fake logind on a system bus of the desktop's
+own and returns a function listing its PowerOff calls; without it the system bus points
+nowhere.
 Every Desktop has its own XDG_RUNTIME_DIR (0700), a private D-Bus session bus, and
 XDG_CONFIG_HOME / XDG_CONFIG_DIRS in its temporary folder (desk.config_home,
 desk.config_dirs); nothing is written outside it. The tray host is trayer: it embeds Qt's tray
@@ -251,16 +254,40 @@ class Desktop:
                     p.wait(5)
                 except subprocess.TimeoutExpired:
                     p.kill()
-        if getattr(self, "dbus_pid", None):
-            try:
-                os.kill(self.dbus_pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
+        for pid in (getattr(self, "dbus_pid", None), getattr(self, "system_bus_pid", None)):
+            if pid:
+                try:
+                    os.kill(pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
         if os.environ.get("VOLTLINE_KEEP_TMP"):
             print("kept", self.tmp)
         else:
             shutil.rmtree(self.tmp, ignore_errors=True)
         return False
+
+    def start_logind(self, mode="accept"):
+        """A fake logind on a system bus of this desktop's own (see fake_logind.py); returns
+        a function that lists the PowerOff calls so far (True: interactive)."""
+        python = "/usr/bin/python3"
+        try:
+            subprocess.run([python, "-c", "import dbus, gi"], check=True, capture_output=True)
+        except (OSError, subprocess.CalledProcessError):
+            raise Skip("python3-dbus and python3-gi are not installed")
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                              "--print-pid=1"], env=self.env, capture_output=True, text=True,
+                             check=True).stdout.split()
+        self.system_bus_pid = int(out[1])
+        calls = os.path.join(self.tmp, "poweroff-calls")
+        self._spawn([python, os.path.join(os.path.dirname(__file__), "fake_logind.py"), out[0],
+                     calls, mode])
+        wait_until(lambda: os.path.exists(calls), 20, "the fake logind")
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = out[0]
+
+        def power_off_calls():
+            with open(calls) as f:
+                return [line.strip() == "1" for line in f if line.strip()]
+        return power_off_calls
 
     # --- the program ----------------------------------------------------------------------
     def start(self, binary, power=None, log_name="voltline.log", extra_env=None):

@@ -1,0 +1,175 @@
+"""System tests of what may switch a computer off: the real voltline binary on a virtual
+desktop (see harness.py) with power-supply folders shaped like real machines and a fake logind.
+
+Usage: safety_system_test.py [TEST_NAME ...]; VOLTLINE_BIN names the program (ctest sets it).
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+
+import harness
+from harness import Failure, wait_until
+
+BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
+CONFIG_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]"
+
+
+def expect(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+class SupplyFolder:
+    """/sys/class/power_supply as a kernel lays it out: entry -> {attribute: value}."""
+
+    def __init__(self, base, entries):
+        self.root = os.path.join(base, "power_supply")
+        os.makedirs(self.root)
+        for name, attributes in entries.items():
+            self.put(name, attributes)
+
+    def put(self, name, attributes):
+        os.makedirs(os.path.join(self.root, name), exist_ok=True)
+        for attribute, value in attributes.items():
+            path = os.path.join(self.root, name, attribute)
+            with open(path + ".tmp", "w") as f:
+                f.write(f"{value}\n")
+            os.replace(path + ".tmp", path)
+
+    def remove(self, name):
+        shutil.rmtree(os.path.join(self.root, name))
+
+
+def battery(percent, status="Discharging"):
+    return {"type": "Battery", "scope": "System", "present": 1, "status": status,
+            "capacity": percent, "technology": "Li-ion", "manufacturer": "SMP"}
+
+
+ADAPTER_OFFLINE = {"type": "Mains", "online": 0}
+
+
+def store_path(desk):
+    return os.path.join(desk.config_home, "voltline", "user.reg")
+
+
+def write_store(desk, **values):
+    os.makedirs(os.path.dirname(store_path(desk)), exist_ok=True)
+    lines = ["Windows Registry Editor Version 5.00", "", CONFIG_KEY]
+    lines += [f'"{k}"=dword:{v & 0xffffffff:08x}' for k, v in values.items()]
+    with open(store_path(desk), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def seconds_pass(bar, count):
+    """Waits until the strip's title has changed `count` times: the ticks really ran."""
+    seen = [bar.title()]
+
+    def changed():
+        title = bar.title()
+        if title and title != seen[-1]:
+            seen.append(title)
+        return len(seen) > count
+    wait_until(changed, 10 + 3 * count, f"{count} ticks of the title")
+    return seen[-1]
+
+
+def start(desk, entries, **store):
+    folder = SupplyFolder(desk.tmp, entries)
+    write_store(desk, WarnPercent=25, ShutdownPercent=10, Left=100, Top=100, **store)
+    bar = desk.start(BIN, folder)
+    bar.wait_window()
+    return bar, folder
+
+
+def no_battery_is_mains():
+    """Desktops: an idle USB-C port, or an offline Mains entry beside an empty battery slot."""
+    shapes = {
+        "usb-c port only": {"ucsi-source-psy-USBC000:001":
+                            {"type": "USB", "online": 0, "usb_type": "[C] PD PD_PPS"}},
+        "offline mains, empty slot": {"AC": ADAPTER_OFFLINE,
+                                      "BAT0": {"type": "Battery", "present": 0}},
+    }
+    for name, entries in shapes.items():
+        with harness.Desktop() as desk:
+            calls = desk.start_logind("accept")
+            bar, _ = start(desk, entries)
+            # On mains at "0 %" with a countdown to full; the old reading asked to power off
+            # at the first tick.
+            wait_until(lambda: (bar.title() or "").startswith("0%, "), 10, "the first tick")
+            seconds_pass(bar, 2)
+            expect(calls() == [], f"{name}: asked to power off {calls()}")
+            expect("Error" not in bar.title(), f"{name}: title {bar.title()!r}")
+            os.kill(bar.pid, signal.SIGTERM)
+            expect(bar.wait_exit() == 0, f"{name}: exit code")
+            bar.check_output()
+
+
+def battery_away_for_a_moment_is_bridged():
+    """At 57 % the battery's folder goes for a second, then reads present 0 for a second; no
+    power-off. A real reading at the shutdown level still asks, once."""
+    with harness.Desktop() as desk:
+        calls = desk.start_logind("accept")
+        bar, folder = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(57)})
+        wait_until(lambda: (bar.title() or "").startswith("57%, "), 10, "57 % in the title")
+        folder.remove("BAT0")
+        seconds_pass(bar, 2)
+        folder.put("BAT0", battery(57))
+        folder.put("BAT0", {"present": 0})
+        seconds_pass(bar, 2)
+        folder.put("BAT0", {"present": 1, "capacity": ""})  # charge unreadable
+        title = seconds_pass(bar, 2)
+        expect(calls() == [], f"asked to power off: {calls()}")
+        expect(title.startswith("57%, "), f"title while away: {title!r}")
+        folder.put("BAT0", {"capacity": 9})
+        wait_until(lambda: calls() == [False], 15, "one power-off request")
+        seconds_pass(bar, 2)
+        expect(calls() == [False], f"calls {calls()}")
+        bar.check_output()
+
+
+def silent_logind_neither_freezes_nor_blocks_closing():
+    with harness.Desktop() as desk:
+        calls = desk.start_logind("silent")
+        bar, folder = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(9)})
+        wait_until(lambda: calls() == [False], 15, "the power-off request")
+        os.remove(store_path(desk))  # saved before asking; what follows must save again
+        seconds_pass(bar, 3)  # the countdown goes on while logind keeps silent
+        os.kill(bar.pid, signal.SIGTERM)
+        expect(bar.wait_exit(10) == 0, "exit code not 0")
+        expect(os.path.exists(store_path(desk)), "nothing saved on SIGTERM")
+        expect(calls() == [False], f"calls {calls()}")
+        bar.check_output()
+
+
+def killed_display_saves():
+    with harness.Desktop() as desk:
+        bar, _ = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(57)})
+        wait_until(lambda: (bar.title() or "").startswith("57%, "), 10, "57 % in the title")
+        os.remove(store_path(desk))
+        xvfb = desk.procs[0]
+        xvfb.kill()
+        xvfb.wait()
+        code = bar.wait_exit(15)
+        expect(code not in (0, -signal.SIGABRT, -signal.SIGSEGV), f"exit code {code}")
+        expect(os.path.exists(store_path(desk)), "nothing saved when the display went away")
+        with open(store_path(desk)) as f:
+            expect('"Left"=dword:00000064' in f.read(), "the position was not saved")
+
+
+def no_display_is_one_clear_line():
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    run = subprocess.run([BIN], env=env, capture_output=True, text=True, timeout=30)
+    lines = run.stderr.strip().splitlines()
+    expect(run.returncode == 1, f"exit code {run.returncode}")
+    expect(len(lines) == 1 and "cannot open a display" in lines[0], f"stderr {run.stderr!r}")
+
+
+TESTS = {f.__name__: f for f in (no_battery_is_mains, battery_away_for_a_moment_is_bridged,
+                                  silent_logind_neither_freezes_nor_blocks_closing,
+                                  killed_display_saves, no_display_is_one_clear_line)}
+
+if __name__ == "__main__":
+    harness.main(TESTS)
