@@ -45,8 +45,9 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 {
     preferX11OnWayland();
     const bool setNoSharedMemory = avoidSharedMemoryImages();
-    std::optional<DisplayStartGuard> displayGuard(std::in_place,
-                                                  QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName());
+    std::optional<DisplayStartGuard> displayGuard(
+        std::in_place,
+        QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName());
     VoltlineApplication app(argc, argv);
     displayGuard.reset();
     if (setNoSharedMemory)

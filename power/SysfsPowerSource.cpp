@@ -7,9 +7,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ctime>
 #include <unistd.h>
 
 namespace {

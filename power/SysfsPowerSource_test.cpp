@@ -243,20 +243,20 @@ TEST(SysfsPowerSource, FollowsBatteriesThatComeAndGo)
     const Step steps[] = {
         {"read", 0, [] {}, 0, 0, 57, false},
         {"folder gone", 1000, [&] { tree.removeSupply("BAT0"); }, 0, 0, 57, true},
-        {"back, one less", 1000, [&] { tree.addSupply("BAT0", bat("Discharging\n", "56\n")); },
-         0, 0, 56, false},
+        {"back, one less", 1000, [&] { tree.addSupply("BAT0", bat("Discharging\n", "56\n")); }, 0,
+         0, 56, false},
         {"present 0", 1000, [&] { tree.write("BAT0/present", "0\n"); }, 0, 0, 56, true},
         {"files gone mid-read", 1000, halfGone, 0, 0, 56, true},
-        {"charge unreadable", 1000,
-         [&] { tree.addSupply("BAT0", bat("Discharging\n", "")); }, 0, 0, 56, true},
+        {"charge unreadable", 1000, [&] { tree.addSupply("BAT0", bat("Discharging\n", "")); }, 0, 0,
+         56, true},
         {"at the end of the grace", kGrace - 3000, [] {}, 0, 0, 56, true},
         {"past the grace: cannot tell", 1, [] {}, 255, 255, 255, false},
         {"reads again", 1000, [&] { tree.write("BAT0/capacity", "55\n"); }, 0, 0, 55, false},
         {"gone for good", 1000, [&] { tree.removeSupply("BAT0"); }, 0, 0, 55, true},
-        {"gone past the grace, on mains", kGrace + 1, [&] { tree.write("AC/online", "1\n"); },
-         255, 255, 255, false},
-        {"a battery again", 1000,
-         [&] { tree.addSupply("BAT0", bat("Charging\n", "55\n")); }, 1, 8, 55, false},
+        {"gone past the grace, on mains", kGrace + 1, [&] { tree.write("AC/online", "1\n"); }, 255,
+         255, 255, false},
+        {"a battery again", 1000, [&] { tree.addSupply("BAT0", bat("Charging\n", "55\n")); }, 1, 8,
+         55, false},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(step.name);
@@ -281,7 +281,10 @@ TEST(SysfsPowerSource, FirstReadingOfRealShapes)
         int ac, flag, percent;
     };
     const Row rows[] = {
-        {"desktop with an idle USB-C port", {{"ucsi-source-psy-USBC000:001", usbPort}}, 1, 128,
+        {"desktop with an idle USB-C port",
+         {{"ucsi-source-psy-USBC000:001", usbPort}},
+         1,
+         128,
          255},
         {"desktop with offline mains and an empty slot",
          {{"AC", kAdapterOffline}, {"BAT0", emptySlot}},

@@ -223,8 +223,8 @@ int lockExclusive(const QString &path, int timeoutMs)
 ReadResult readFile(const QString &path, qint64 maxSize)
 {
     // Never blocks: a FIFO or a device in the file's place is not a store.
-    FdCloser fd(::open(QFile::encodeName(path).constData(),
-                       O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FdCloser fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
         return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, {}};
     struct stat st {};
