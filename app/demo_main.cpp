@@ -79,8 +79,7 @@ int main(int argc, char **argv)
         const QString dir = QDir::tempPath() + QStringLiteral("/voltline-demo-%1").arg(getuid());
         StorePaths paths;
         paths.registryFile = dir + QStringLiteral("/user.reg");
-        // A folder nobody creates: the demo never registers itself to start with the system.
-        paths.autostartFile = dir + QStringLiteral("/no-autostart/voltline-demo.desktop");
+        // No autostart entry: the demo never registers itself to start at login.
         paths.executable = QCoreApplication::applicationFilePath();
         return paths;
     };

@@ -120,17 +120,20 @@ TEST(AutostartEntry, DesktopEntryPassesTheValidator)
         GTEST_SKIP() << "desktop-file-validate is not installed";
     QTemporaryDir tmp;
     for (const QString &path : kPaths) {
-        SCOPED_TRACE(path.toStdString());
-        const QString file = tmp.filePath(QStringLiteral("voltline.desktop"));
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(AutostartEntry::desktopEntry(path));
-        f.close();
-        QProcess p;
-        p.start(validator, {file});
-        ASSERT_TRUE(p.waitForFinished());
-        EXPECT_EQ(p.exitCode(), 0)
-            << p.readAllStandardOutput().toStdString() << p.readAllStandardError().toStdString();
+        for (const bool hidden : {false, true}) {
+            SCOPED_TRACE(path.toStdString() + (hidden ? " hidden" : ""));
+            const QString file = tmp.filePath(QStringLiteral("voltline.desktop"));
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(AutostartEntry::desktopEntry(path, hidden));
+            f.close();
+            QProcess p;
+            p.start(validator, {file});
+            ASSERT_TRUE(p.waitForFinished());
+            const QByteArray said = p.readAllStandardOutput() + p.readAllStandardError();
+            EXPECT_EQ(p.exitCode(), 0) << said.toStdString();
+            EXPECT_FALSE(said.contains("error")) << said.toStdString();
+        }
     }
 }
 
@@ -149,14 +152,14 @@ TEST(AutostartEntry, WritesReadableEntryAndNeverFollowsALink)
     ASSERT_TRUE(QFile::link(victim, file));
 
     const mode_t oldMask = ::umask(077);
-    AutostartEntry entry(file);
+    AutostartEntry entry(file, tmp.filePath(QStringLiteral("voltline")));
     const bool written = entry.write(QStringLiteral("/usr/bin/voltline"));
     ::umask(oldMask);
     ASSERT_TRUE(written);
     EXPECT_FALSE(QFileInfo(file).isSymLink());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, mode_t(0644)) << "every user's session reads this folder";
+    EXPECT_EQ(st.st_mode & 07777, mode_t(0644)) << "desktop entries are readable files";
     QFile v(victim);
     ASSERT_TRUE(v.open(QIODevice::ReadOnly));
     EXPECT_EQ(v.readAll(), "precious");
@@ -164,25 +167,61 @@ TEST(AutostartEntry, WritesReadableEntryAndNeverFollowsALink)
     // Removing a planted link removes the link only.
     QFile::remove(file);
     ASSERT_TRUE(QFile::link(victim, file));
-    EXPECT_TRUE(entry.remove());
+    EXPECT_TRUE(entry.remove(QStringLiteral("/usr/bin/voltline")));
     EXPECT_TRUE(QFile::exists(victim));
     EXPECT_FALSE(QFileInfo(file).isSymLink());
 }
 
-TEST(AutostartEntry, NothingHappensWithoutTheFolder)
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A new user has no autostart folder; a machine-wide entry of the same name (an older
+// installation wrote one) must be hidden, not merely left alone, when the user says no.
+TEST(AutostartEntry, UserEntryFollowsTheChoiceOverMachineWideOnes)
 {
     QTemporaryDir tmp;
-    const QString file = tmp.filePath(QStringLiteral("autostart/voltline.desktop"));
-    AutostartEntry entry(file);
-    EXPECT_FALSE(entry.isAvailable());
-    EXPECT_FALSE(entry.write(QStringLiteral("/usr/bin/voltline")));
-    EXPECT_FALSE(entry.remove());
-    EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("autostart"))));
+    const QString config = tmp.filePath(QStringLiteral("home/.config"));
+    const QString file = config + QStringLiteral("/autostart/voltline.desktop");
+    const QString system = tmp.filePath(QStringLiteral("etc/xdg/autostart/voltline.desktop"));
+    const QString program = QStringLiteral("/opt/My Apps/voltline");
+    AutostartEntry entry(file, config + QStringLiteral("/voltline"), {system});
+    ASSERT_TRUE(entry.isAvailable());
 
-    // A file where the folder should be is no folder either.
-    QFile blocker(tmp.filePath(QStringLiteral("autostart")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    EXPECT_FALSE(entry.isAvailable());
+    ASSERT_TRUE(entry.write(program));
+    const QByteArray written = contents(file);
+    EXPECT_TRUE(written.contains("\nExec=\"/opt/My Apps/voltline\"\n")) << written.data();
+    EXPECT_TRUE(written.contains("\nTryExec=/opt/My Apps/voltline\n")) << written.data();
+    EXPECT_FALSE(written.contains("Hidden"));
+    EXPECT_EQ(QDir(config + QStringLiteral("/autostart"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("voltline.desktop")})
+        << "the entry is written elsewhere and renamed into place";
+
+    // No machine-wide entry: removing deletes the user's.
+    ASSERT_TRUE(entry.remove(program));
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(entry.remove(program)) << "removing what is not there is fine";
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(system).absolutePath()));
+    {
+        QFile f(system);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(AutostartEntry::desktopEntry(QStringLiteral("/usr/bin/voltline")));
+    }
+    ASSERT_TRUE(entry.remove(program));
+    EXPECT_TRUE(contents(file).contains("\nHidden=true\n")) << contents(file).data();
+    ASSERT_TRUE(entry.write(program));
+    EXPECT_FALSE(contents(file).contains("Hidden")) << "ticked again, the user's entry starts it";
+    EXPECT_TRUE(QFileInfo::exists(system)) << "machine-wide entries are never touched";
+
+    // The demo has no place for an entry.
+    AutostartEntry none({}, {}, {system});
+    EXPECT_FALSE(none.isAvailable());
+    EXPECT_FALSE(none.write(program));
+    EXPECT_FALSE(none.remove(program));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -33,7 +34,23 @@ quint32 fromLittleEndian32(const QByteArray &data)
     return v;
 }
 
+// Nobody but root or this user can change what the path names.
+bool isSharedAndSafe(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return (st.st_uid == 0 || st.st_uid == ::geteuid()) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 } // namespace
+
+RegistryStore RegistryStore::readOnly(QString filePath, QString rootKey)
+{
+    RegistryStore store(std::move(filePath), std::move(rootKey));
+    store.m_readOnly = true;
+    return store;
+}
 
 RegistryStore::RegistryStore(QString filePath, QString rootKey)
     : m_filePath(std::move(filePath))
@@ -57,7 +74,16 @@ void RegistryStore::ensureLoaded()
     if (m_state != FileState::NotRead)
         return;
     const QFileInfo info(m_filePath);
-    if (info.dir().exists() && !SafeFile::isTrustedFolder(info.absolutePath())) {
+    if (m_readOnly) {
+        if (!QFileInfo::exists(m_filePath)) {
+            m_state = FileState::Missing;
+            return;
+        }
+        if (!isSharedAndSafe(info.absolutePath()) || !isSharedAndSafe(m_filePath)) {
+            m_state = FileState::Unreadable;
+            return;
+        }
+    } else if (info.dir().exists() && !SafeFile::isTrustedFolder(info.absolutePath())) {
         m_state = FileState::Unreadable;
         return;
     }
@@ -89,6 +115,8 @@ void RegistryStore::ensureLoaded()
 bool RegistryStore::openKey(const QString &key, bool canCreate)
 {
     const QString path = absoluteKey(key);
+    if (canCreate && m_readOnly)
+        return false;
     if (canCreate) {
         // Writing needs no read: commit() merges onto the file as it is then.
         Change c{Change::CreateKey, path, {}, {}};
@@ -119,7 +147,7 @@ std::optional<RegistryValue> RegistryStore::readValue(const QString &name)
 
 bool RegistryStore::writeValue(const QString &name, const RegistryValue &value)
 {
-    if (m_currentKey.isEmpty())
+    if (m_currentKey.isEmpty() || m_readOnly)
         return false;
     m_document.setValue(m_currentKey, name, value);
     m_changes.push_back(Change{Change::Set, m_currentKey, name, value});
@@ -128,7 +156,7 @@ bool RegistryStore::writeValue(const QString &name, const RegistryValue &value)
 
 bool RegistryStore::deleteValue(const QString &name)
 {
-    if (m_currentKey.isEmpty())
+    if (m_currentKey.isEmpty() || m_readOnly)
         return false;
     ensureLoaded();
     const bool existed = m_document.removeValue(m_currentKey, name);

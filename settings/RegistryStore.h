@@ -23,6 +23,11 @@ public:
 
     explicit RegistryStore(QString filePath, QString rootKey = QStringLiteral("HKEY_CURRENT_USER"));
 
+    // A store this program only reads: the machine-wide defaults. Keys are never created and
+    // nothing is written. The file is taken only when neither it nor its folder can be changed
+    // by anyone but root or this user; otherwise every key is missing.
+    static RegistryStore readOnly(QString filePath, QString rootKey);
+
     // A path with a leading backslash starts at the root key, any other one below the open key.
     bool openKey(const QString &key, bool canCreate);
     void closeKey();
@@ -76,4 +81,5 @@ private:
     QString m_lockFailure;
     RegistryDocument m_document;
     std::vector<Change> m_changes;
+    bool m_readOnly = false;
 };

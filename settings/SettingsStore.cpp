@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -70,17 +71,18 @@ StorePaths StorePaths::fromEnvironment()
         configHome = QDir::homePath() + QStringLiteral("/.config");
     paths.registryFile = QDir::cleanPath(configHome) + QStringLiteral("/voltline/user.reg");
 
-    QString systemConfig = QStringLiteral("/etc/xdg");
+    paths.autostartFile =
+        QDir::cleanPath(configHome) + QStringLiteral("/autostart/voltline.desktop");
+
     const QStringList dirs =
         qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     // Relative entries are invalid and ignored.
     for (const QString &dir : dirs) {
-        if (QDir::isAbsolutePath(dir)) {
-            systemConfig = QDir::cleanPath(dir);
-            break;
-        }
+        if (QDir::isAbsolutePath(dir))
+            paths.systemConfigDirs << QDir::cleanPath(dir);
     }
-    paths.autostartFile = systemConfig + QStringLiteral("/autostart/voltline.desktop");
+    if (paths.systemConfigDirs.isEmpty())
+        paths.systemConfigDirs << QStringLiteral("/etc/xdg");
 
     if (QCoreApplication::instance())
         paths.executable = QCoreApplication::applicationFilePath();
@@ -141,11 +143,17 @@ void SettingsStore::LoadSettings(SettingsWindow &window, BarSettings &settings,
                 settings.ShutdownPercent = *v;
         });
         guarded([&] {
-            if (const auto v = reg.readString(QStringLiteral("HelpPath")))
+            const QString name = QStringLiteral("HelpPath");
+            if (!reg.readValue(name))
+                readInstalledHelp(settings);
+            else if (const auto v = reg.readString(name))
                 settings.HelpPath = *v;
         });
-        guarded(
-            [&] { settings.FirstRun = reg.readBool(QStringLiteral("FirstRun")).value_or(false); });
+        guarded([&] {
+            const QString name = QStringLiteral("FirstRun");
+            settings.FirstRun = reg.readValue(name) ? reg.readBool(name).value_or(false)
+                                                    : installedFirstRun().value_or(false);
+        });
     } else {
         // First start: position, HelpPath and FirstRun keep their built-in values.
         settings.Vers = kDefaultVers;
@@ -158,6 +166,11 @@ void SettingsStore::LoadSettings(SettingsWindow &window, BarSettings &settings,
         settings.ShowInSysTray = true;
         settings.WarnPercent = 25;
         settings.ShutdownPercent = 0;
+        guarded([&] { readInstalledHelp(settings); });
+        guarded([&] {
+            if (const auto v = installedFirstRun())
+                settings.FirstRun = *v;
+        });
         ApplyRunAtStartup(settings.RunAtWindowsStartUp);
     }
     reg.closeKey();
@@ -197,6 +210,33 @@ void SettingsStore::LoadSettings(SettingsWindow &window, BarSettings &settings,
         stats.DrainTaken = kTakenRestart;
     if (stats.ChargeTaken > kTakenLimit)
         stats.ChargeTaken = kTakenRestart;
+}
+
+std::optional<RegistryStore> SettingsStore::installedDefaults(const QString &name) const
+{
+    for (const QString &dir : m_paths.systemConfigDirs) {
+        RegistryStore defaults = RegistryStore::readOnly(
+            dir + QStringLiteral("/voltline/defaults.reg"), QStringLiteral("HKEY_LOCAL_MACHINE"));
+        if (defaults.openKey(kConfigurationKey, false) && defaults.readValue(name))
+            return defaults;
+    }
+    return std::nullopt;
+}
+
+void SettingsStore::readInstalledHelp(BarSettings &settings) const
+{
+    const QString name = QStringLiteral("HelpPath");
+    if (auto defaults = installedDefaults(name)) {
+        if (const auto v = defaults->readString(name))
+            settings.HelpPath = *v;
+    }
+}
+
+std::optional<bool> SettingsStore::installedFirstRun() const
+{
+    const QString name = QStringLiteral("FirstRun");
+    auto defaults = installedDefaults(name);
+    return defaults ? defaults->readBool(name) : std::nullopt;
 }
 
 bool SettingsStore::SaveSettings(const SettingsWindow &window, const BarSettings &settings,
@@ -249,9 +289,13 @@ bool SettingsStore::SaveConfiguration(const SettingsWindow &window, const BarSet
 
 bool SettingsStore::ApplyRunAtStartup(bool runAtStartup)
 {
-    AutostartEntry entry(m_paths.autostartFile);
+    QStringList systemEntries;
+    for (const QString &dir : m_paths.systemConfigDirs)
+        systemEntries << dir + QStringLiteral("/autostart/voltline.desktop");
+    AutostartEntry entry(m_paths.autostartFile, QFileInfo(m_paths.registryFile).absolutePath(),
+                         systemEntries);
     if (!entry.isAvailable())
         return false;
     // The path is written as it is: lower-casing it would name another file here.
-    return runAtStartup ? entry.write(m_paths.executable) : entry.remove();
+    return runAtStartup ? entry.write(m_paths.executable) : entry.remove(m_paths.executable);
 }

@@ -1,17 +1,24 @@
 #pragma once
 
 #include "BarSettings.h"
+#include "RegistryStore.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class SettingsWindow;
 
 // Where the store keeps its files.
 struct StorePaths {
-    QString registryFile; // per-user store, $XDG_CONFIG_HOME/voltline/user.reg
-    QString
-        autostartFile; // machine-wide entry, <first of $XDG_CONFIG_DIRS>/autostart/voltline.desktop
-    QString executable; // the running program, written into the autostart entry
+    QString registryFile;  // per-user store, $XDG_CONFIG_HOME/voltline/user.reg
+    QString autostartFile; // the user's entry, $XDG_CONFIG_HOME/autostart/voltline.desktop;
+                           // empty: never start at login
+    QString executable;    // the running program, written into the autostart entry
+    // Read only, most important first ($XDG_CONFIG_DIRS, default /etc/xdg): the machine-wide
+    // defaults in voltline/defaults.reg and autostart entries that the user's entry overrides.
+    QStringList systemConfigDirs;
 
     static StorePaths fromEnvironment();
 };
@@ -38,6 +45,11 @@ public:
 
 private:
     bool commit(RegistryStore &reg);
+    // What the installation put into the machine-wide defaults, for a value the user's store
+    // lacks: the first defaults file that holds the value, with its Configuration key open.
+    std::optional<RegistryStore> installedDefaults(const QString &name) const;
+    void readInstalledHelp(BarSettings &settings) const;
+    std::optional<bool> installedFirstRun() const;
 
     StorePaths m_paths;
     bool m_lockFailureReported = false; // once per spell of failures, not every second

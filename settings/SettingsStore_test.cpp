@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -274,10 +275,84 @@ TEST_F(SettingsStoreTest, RunAtStartupFollowsTheChoice)
     EXPECT_FALSE(QFile::exists(m_paths.autostartFile));
     EXPECT_TRUE(store.ApplyRunAtStartup(false)) << "removing what is not there is fine";
 
-    // Without the autostart folder nothing is created.
+    // A new user has no autostart folder yet: it is created, for this user only.
     QDir(m_tmp.filePath(QStringLiteral("xdg/autostart"))).removeRecursively();
-    EXPECT_FALSE(store.ApplyRunAtStartup(true));
-    EXPECT_FALSE(QDir(m_tmp.filePath(QStringLiteral("xdg/autostart"))).exists());
+    EXPECT_TRUE(store.ApplyRunAtStartup(true));
+    EXPECT_TRUE(QFile::exists(m_paths.autostartFile));
+    EXPECT_EQ(QFileInfo(m_tmp.filePath(QStringLiteral("xdg/autostart"))).permissions() &
+                  (QFile::WriteGroup | QFile::WriteOther),
+              0);
+}
+
+// The installation names the help page in a machine-wide file that the program only reads,
+// for a value the user's own store lacks.
+TEST_F(SettingsStoreTest, InstalledDefaultsFillWhatTheUserStoreLacks)
+{
+    const QString etc = m_tmp.filePath(QStringLiteral("etc"));
+    const QString local = m_tmp.filePath(QStringLiteral("local"));
+    m_paths.systemConfigDirs = {local, etc};
+    auto defaults = [](const QString &dir, const QByteArray &lines) {
+        QDir().mkpath(dir + QStringLiteral("/voltline"));
+        QFile f(dir + QStringLiteral("/voltline/defaults.reg"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[HKEY_LOCAL_MACHINE\\Software\\Quorvex\\Voltline\\Configuration]\n" + lines);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                         QFile::ReadOther);
+    };
+    defaults(etc, "\"HelpPath\"=\"/usr/share/voltline/help.html\"\n\"FirstRun\"=dword:00000001\n");
+    defaults(local, "\"Unrelated\"=dword:00000001\n");
+
+    struct Row {
+        const char *name;
+        QByteArray user; // empty: no user store at all, a first start
+        QString help;
+        bool firstRun;
+    };
+    const Row rows[] = {
+        {"first start", "", "/usr/share/voltline/help.html", true},
+        {"key without the values", kConfigSection, "/usr/share/voltline/help.html", true},
+        {"the user's own page", kConfigSection + "\"HelpPath\"=\"/home/me/h.html\"\n",
+         "/home/me/h.html", true},
+        {"an empty page of the user's", kConfigSection + "\"HelpPath\"=\"\"\n", "", true},
+        {"unreadable is no reason to look further",
+         kConfigSection + "\"HelpPath\"=dword:00000001\n", "", true},
+        {"help opened once already", kConfigSection + "\"FirstRun\"=dword:00000000\n",
+         "/usr/share/voltline/help.html", false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(m_paths.registryFile);
+        if (!row.user.isEmpty())
+            store(row.user);
+        settings = BarSettings{};
+        window.opened.clear();
+        load();
+        EXPECT_EQ(settings.HelpPath, row.help);
+        EXPECT_EQ(settings.FirstRun, row.firstRun);
+        EXPECT_EQ(window.opened,
+                  row.firstRun && !row.help.isEmpty() ? QStringList{row.help} : QStringList{});
+    }
+
+    // What the program writes never goes to the machine-wide file, and the next start finds
+    // FirstRun cleared in the user's store.
+    QFile::remove(m_paths.registryFile);
+    load();
+    ASSERT_TRUE(SettingsStore(m_paths).SaveSettings(window, settings, stats));
+    window.opened.clear();
+    load();
+    EXPECT_TRUE(window.opened.isEmpty());
+    EXPECT_FALSE(stored().contains("HelpPath")) << "the installed page stays the installation's";
+    EXPECT_FALSE(QFileInfo::exists(etc + QStringLiteral("/voltline/defaults.reg.lock")));
+
+    // A defaults file that another user could change is not taken.
+    QFile(etc + QStringLiteral("/voltline/defaults.reg"))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                        QFile::WriteOther);
+    QFile::remove(m_paths.registryFile);
+    settings = BarSettings{};
+    load();
+    EXPECT_TRUE(settings.HelpPath.isEmpty());
 }
 
 TEST(StorePaths, FollowTheXdgVariables)
@@ -288,16 +363,34 @@ TEST(StorePaths, FollowTheXdgVariables)
         QByteArray configDirs;
         QString registry;
         QString autostart;
+        QStringList systemDirs;
     };
     const QString home = QDir::homePath();
     const Row rows[] = {
-        {"set", "/c", "/x:/y", "/c/voltline/user.reg", "/x/autostart/voltline.desktop"},
-        {"trailing slashes", "/c/", "/x/:/y", "/c/voltline/user.reg",
-         "/x/autostart/voltline.desktop"},
-        {"unset", "", "", home + "/.config/voltline/user.reg",
-         "/etc/xdg/autostart/voltline.desktop"},
-        {"relative entries ignored", "rel", "rel:/z", home + "/.config/voltline/user.reg",
-         "/z/autostart/voltline.desktop"},
+        {"set",
+         "/c",
+         "/x:/y",
+         "/c/voltline/user.reg",
+         "/c/autostart/voltline.desktop",
+         {"/x", "/y"}},
+        {"trailing slashes",
+         "/c/",
+         "/x/:/y",
+         "/c/voltline/user.reg",
+         "/c/autostart/voltline.desktop",
+         {"/x", "/y"}},
+        {"unset",
+         "",
+         "",
+         home + "/.config/voltline/user.reg",
+         home + "/.config/autostart/voltline.desktop",
+         {"/etc/xdg"}},
+        {"relative entries ignored",
+         "rel",
+         "rel:/z",
+         home + "/.config/voltline/user.reg",
+         home + "/.config/autostart/voltline.desktop",
+         {"/z"}},
     };
     const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
     const QByteArray oldDirs = qgetenv("XDG_CONFIG_DIRS");
@@ -308,6 +401,7 @@ TEST(StorePaths, FollowTheXdgVariables)
         const StorePaths paths = StorePaths::fromEnvironment();
         EXPECT_EQ(paths.registryFile, row.registry);
         EXPECT_EQ(paths.autostartFile, row.autostart);
+        EXPECT_EQ(paths.systemConfigDirs, row.systemDirs);
         EXPECT_FALSE(paths.executable.isEmpty());
     }
     qputenv("XDG_CONFIG_HOME", oldHome);

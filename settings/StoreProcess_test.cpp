@@ -119,6 +119,45 @@ TEST(StoreProcess, KilledWriterLeavesOldOrNewValues)
     RecordProperty("saves_before_kill", last);
 }
 
+// Desktops read every file of the autostart folder; a writer killed at any moment must leave
+// either no entry or a whole one there, and nothing else.
+TEST(StoreProcess, KilledAutostartWriterLeavesOnlyWholeEntries)
+{
+    QTemporaryDir tmp;
+    const QString config = tmp.filePath(QStringLiteral("config"));
+    const QString folder = config + QStringLiteral("/autostart");
+    QDir().mkpath(tmp.filePath(QStringLiteral("xdg/autostart")));
+    QFile system(tmp.filePath(QStringLiteral("xdg/autostart/voltline.desktop")));
+    ASSERT_TRUE(system.open(QIODevice::WriteOnly));
+    system.close();
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        QProcess child;
+        child.start(storeTestBinary(),
+                    {QStringLiteral("--child"), QStringLiteral("autostart-loop"), config});
+        ASSERT_TRUE(child.waitForStarted());
+        const QDeadlineTimer deadline(20000);
+        while (!QFile::exists(folder + QStringLiteral("/voltline.desktop")) &&
+               !deadline.hasExpired())
+            QThread::yieldCurrentThread();
+        QThread::usleep(QRandomGenerator::global()->bounded(3000));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        child.waitForFinished();
+        ASSERT_NE(child.exitCode(), 1) << child.readAllStandardError().toStdString();
+
+        const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot);
+        ASSERT_EQ(names, QStringList{QStringLiteral("voltline.desktop")});
+        QFile entry(folder + QStringLiteral("/voltline.desktop"));
+        ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        ASSERT_TRUE(text.startsWith("[Desktop Entry]\n") &&
+                    (text.endsWith("\nHidden=true\n") ||
+                     text.endsWith("\nX-GNOME-Autostart-enabled=true\n")))
+            << text.toStdString();
+    }
+}
+
 TEST(StoreProcess, TwoWritersKeepEachOthersValues)
 {
     QTemporaryDir tmp;

@@ -1,5 +1,6 @@
 #include "StoreTestChild.h"
 
+#include "AutostartEntry.h"
 #include "FakeSettingsWindow.h"
 #include "RegistryDocument.h"
 #include "RegistryStore.h"
@@ -55,6 +56,19 @@ int saveLoop(const QString &file, int first)
 {
     for (int n = first;; ++n)
         saveAll(file, n);
+}
+
+// Ticks and unticks start at login for ever, the way the configuration dialog would.
+int autostartLoop(const QString &configHome)
+{
+    AutostartEntry entry(configHome + QStringLiteral("/autostart/voltline.desktop"),
+                         configHome + QStringLiteral("/voltline"),
+                         {configHome + QStringLiteral("/../xdg/autostart/voltline.desktop")});
+    for (int n = 0;; ++n) {
+        const QString program = QStringLiteral("/opt/voltline-%1/voltline").arg(n);
+        if (!(n % 2 ? entry.remove(program) : entry.write(program)))
+            return fail("an autostart change failed");
+    }
 }
 
 int race(const QString &file, const QString &prefix, int count)
@@ -171,6 +185,8 @@ int runStoreTestChild(int argc, char **argv)
     if (mode == QLatin1String("race") && argc == 4)
         return race(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
                     std::atoi(argv[3]));
+    if (mode == QLatin1String("autostart-loop") && argc == 2)
+        return autostartLoop(QString::fromLocal8Bit(argv[1]));
     if (mode == QLatin1String("faults") && argc == 2)
         return faults(QString::fromLocal8Bit(argv[1]));
     return fail("unknown mode");

@@ -344,8 +344,9 @@ def demo_runs_on_its_own_store():
         demo_store = os.path.join(desk.tmp, f"voltline-demo-{os.getuid()}", "user.reg")
         expect(os.path.exists(demo_store), "the demo wrote no store of its own")
         expect(not os.path.exists(store_path(desk)), "the demo wrote the user's store")
-        expect(not os.listdir(os.path.join(desk.config_dirs, "autostart")),
-               "the demo registered itself to start with the system")
+        expect(not os.path.exists(os.path.join(desk.config_home, "autostart")) and
+               not os.listdir(os.path.join(desk.config_dirs, "autostart")),
+               "the demo registered itself to start at login")
         bar.check_output()
 
 

@@ -108,7 +108,7 @@ def snaps(desk, bar):
 
 
 def autostart_entry(desk):
-    return os.path.exists(os.path.join(desk.config_dirs, "autostart", "voltline.desktop"))
+    return os.path.exists(os.path.join(desk.config_home, "autostart", "voltline.desktop"))
 
 
 def exit_bar(desk, bar):
