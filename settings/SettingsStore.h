@@ -12,6 +12,15 @@ class SettingsWindow;
 
 // Where the store keeps its files.
 struct StorePaths {
+    StorePaths() = default;
+    StorePaths(QString registry, QString autostart, QString program, QStringList systemDirs = {})
+        : registryFile(std::move(registry))
+        , autostartFile(std::move(autostart))
+        , executable(std::move(program))
+        , systemConfigDirs(std::move(systemDirs))
+    {
+    }
+
     QString registryFile;  // per-user store, $XDG_CONFIG_HOME/voltline/user.reg
     QString autostartFile; // the user's entry, $XDG_CONFIG_HOME/autostart/voltline.desktop;
                            // empty: never start at login

@@ -23,8 +23,10 @@ desk.config_dirs); nothing is written outside it. The tray host is trayer: it em
 icon, which desk.tray_icons() finds.
 
 The program is started in a private mount namespace with the fake folder bound over
-/sys/class/power_supply (needs root and unshare); where that is impossible, Skip is raised and
-the test runner turns it into exit code 77 (ctest SKIP_RETURN_CODE). All waits poll with a
+/sys/class/power_supply (needs unshare and root). A user with sudo that asks no password gets
+the namespace and the mount through sudo, and the program then runs as that user again.
+Where neither is possible, Skip is raised and the test runner turns it into exit code 77
+(ctest SKIP_RETURN_CODE). All waits poll with a
 deadline; nothing sleeps a fixed time to hope for the best.
 """
 
@@ -91,9 +93,24 @@ class FakePowerSupply:
         self._write("AC/online", "1" if ac_online else "0")
 
 
+def namespace_prefix():
+    """How to reach root for the mount namespace: [] as root, sudo's argv for a user whose
+    sudo asks no password; Skip otherwise."""
+    if not shutil.which("unshare"):
+        raise Skip("binding a fake /sys/class/power_supply needs unshare")
+    if os.geteuid() == 0:
+        return []
+    sudo = shutil.which("sudo")
+    if sudo and subprocess.run([sudo, "-n", "true"], capture_output=True,
+                               stdin=subprocess.DEVNULL).returncode == 0:
+        return [sudo, "-n"]
+    raise Skip("binding a fake /sys/class/power_supply needs root, or sudo without a password")
+
+
 class Process:
-    def __init__(self, desk, argv, log_name):
+    def __init__(self, desk, argv, log_name, pid_file=None):
         self.desk = desk
+        self.pid_file = pid_file
         self.log_path = os.path.join(desk.tmp, log_name)
         self.log = open(self.log_path, "w")
         self.proc = subprocess.Popen(argv, env=desk.env, stdout=self.log,
@@ -102,7 +119,15 @@ class Process:
 
     @property
     def pid(self):
-        return self.proc.pid
+        # Through sudo the program is a child of sudo; it names its own pid before it starts.
+        if self.pid_file is None:
+            return self.proc.pid
+        def read():
+            with open(self.pid_file) as f:
+                text = f.read().strip()
+            return int(text) if text else None
+        return wait_until(lambda: os.path.exists(self.pid_file) and read(), 15,
+                          "the program's pid")
 
     def alive(self):
         return self.proc.poll() is None
@@ -115,6 +140,11 @@ class Process:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+                if self.pid_file and os.path.exists(self.pid_file):
+                    try:  # sudo killed outright passes nothing on
+                        os.kill(self.pid, signal.SIGKILL)
+                    except (ProcessLookupError, PermissionError, Failure):
+                        pass
         self.log.close()
 
     def output(self):
@@ -294,19 +324,31 @@ class Desktop:
         """Starts binary; with power (FakePowerSupply) it sees that folder as the kernel's."""
         if extra_env:
             self.env.update(extra_env)
+        pid_file = None
         if power is None:
             argv = [binary]
         else:
-            if os.geteuid() != 0 or not shutil.which("unshare"):
-                raise Skip("binding a fake /sys/class/power_supply needs root and unshare")
-            probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"],
-                                   capture_output=True)
+            prefix = namespace_prefix()
+            probe = subprocess.run(prefix + ["unshare", "-m", "--propagation", "private", "true"],
+                                   capture_output=True, stdin=subprocess.DEVNULL)
             if probe.returncode != 0:
                 raise Skip("no private mount namespace here: " + probe.stderr.decode().strip())
-            argv = ["unshare", "-m", "--propagation", "private", "sh", "-c",
-                    'mount --bind "$1" /sys/class/power_supply && exec "$2"', "sh",
-                    power.root, binary]
-        p = Voltline(self, argv, log_name)
+            if not prefix:
+                argv = ["unshare", "-m", "--propagation", "private", "sh", "-c",
+                        'mount --bind "$1" /sys/class/power_supply && exec "$2"', "sh",
+                        power.root, binary]
+            else:
+                # sudo clears the environment and runs as root: the program gets this user's
+                # ids and groups back, and exactly the desktop's environment.
+                pid_file = os.path.join(self.tmp, f"{log_name}.pid")
+                user = [f"--reuid={os.getuid()}", f"--regid={os.getgid()}", "--init-groups"]
+                environment = [f"{k}={v}" for k, v in self.env.items()]
+                argv = prefix + [
+                    "unshare", "-m", "--propagation", "private", "sh", "-c",
+                    'mount --bind "$1" /sys/class/power_supply && echo $$ > "$2" && shift 2 &&'
+                    ' exec "$@"', "sh", power.root, pid_file,
+                    "setpriv", *user, "env", "-i", *environment, binary]
+        p = Voltline(self, argv, log_name, pid_file)
         self.procs.append(p)
         return p
 
