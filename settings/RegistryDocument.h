@@ -31,7 +31,7 @@ struct RegistryValue {
 //   [HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]
 //   "Vers"=hex:00,00,00,e0,a3,70,f1,3f
 //   "Top"=dword:000000aa
-//   "HelpPath"="/usr/share/doc/voltline/help.html"
+//   "HelpPath"="/usr/share/voltline/help.html"
 //   "Other"=hex(2):2f,74,6d,70,00
 //
 // Strings escape \\ \" \n \r \t and other control bytes as \xHH. hex(N) carries type N with
