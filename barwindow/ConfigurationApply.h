@@ -2,19 +2,18 @@
 
 #include "BarSettings.h"
 #include "ConfigExchange.h"
+#include "SettingsWindow.h"
 
-// What applying the configuration dialog's values needs of the bar window.
-class ConfigurationTarget {
+// What applying the configuration dialog's values needs of the bar window, beyond what the
+// store needs of it.
+class ConfigurationTarget : public SettingsWindow {
 public:
-    virtual ~ConfigurationTarget() = default;
     virtual BarSettings &barSettings() = 0;
     virtual DischargeStatistics &statistics() = 0;
-    virtual bool alwaysOnTopChecked() const = 0;
     // Removes the tray icon if shown, inverts the check mark and sets the stacking style.
     virtual void toggleAlwaysOnTop() = 0;
     virtual void ApplyRunAtStartup() = 0;
     virtual void UpdatePresence() = 0;
-    virtual void applyBevelStyle(bool raised) = 0;
     virtual void LearnAndEstimate() = 0;
     virtual void SaveConfiguration() = 0;
 };

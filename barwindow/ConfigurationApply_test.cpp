@@ -30,6 +30,16 @@ public:
         calls << QStringLiteral("UpdatePresence(tray=%1)").arg(settings.ShowInSysTray);
     }
     void applyBevelStyle(bool raised) override { calls << QStringLiteral("bevel(%1)").arg(raised); }
+    // The store's part of the window: applying the dialog must not touch it directly.
+    int windowLeft() const override { return 0; }
+    int windowTop() const override { return 0; }
+    int windowHeight() const override { return 20; }
+    void setWindowLeft(int) override { calls << QStringLiteral("setWindowLeft"); }
+    void setWindowTop(int) override { calls << QStringLiteral("setWindowTop"); }
+    void setWindowHeight(int) override { calls << QStringLiteral("setWindowHeight"); }
+    void setAlwaysOnTopChecked(bool) override { calls << QStringLiteral("setAlwaysOnTopChecked"); }
+    void applyStackingStyle() override { calls << QStringLiteral("applyStackingStyle"); }
+    void openDocument(const QString &) override { calls << QStringLiteral("openDocument"); }
     void LearnAndEstimate() override
     {
         calls << QStringLiteral("LearnAndEstimate(drain=%1,warn=%2)")

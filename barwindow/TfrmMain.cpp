@@ -9,71 +9,21 @@
 #include "TFlatHint.h"
 #include "TFlatProgressBar.h"
 #include "TPowerInfo.h"
-#include "TaskbarEntry.h"
 #include "TrayIcon.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
-
-namespace {
-
-constexpr int kSizingBand = 4; // lowest rows that resize instead of move
-constexpr int kIconTop = 2;
-// Under a window manager the release comes before the move; a pause this long ends a drag.
-constexpr int kSystemDragSettleMs = 400;
-constexpr int kMaxWidthFixes = 3;
-
-const QString kAddTip = QStringLiteral("Voltline 1.09\nLeft click: Restore\nRight click: Menu");
-
-QString trayTipFor(QChar state)
-{
-    switch (state.unicode()) {
-    case 'A':
-        return QStringLiteral("Voltline 1.09\nStatus: AC - Full\nLeft: Restore\nRight: Menu");
-    case 'C':
-        return QStringLiteral("Voltline 1.09\nStatus: Charging\nLeft: Restore\nRight: Menu");
-    case 'F':
-    case 'H':
-    case 'E':
-        return QStringLiteral("Voltline 1.09\nStatus: Battery\nLeft: Restore\nRight: Menu");
-    case 'W':
-        return QStringLiteral("Voltline 1.09\nStatus: Warning\nLeft: Restore\nRight: Menu");
-    default:
-        return QStringLiteral("Voltline 1.09\nLeft: Restore\nRight: Menu");
-    }
-}
-
-// The tray and task list show the application icon for 'N' (never the cross).
-QIcon presenceIconFor(QChar state)
-{
-    switch (state.unicode()) {
-    case 'A':
-    case 'C':
-    case 'F':
-    case 'H':
-    case 'E':
-    case 'W':
-        return stateQIcon(stateIconFor(state));
-    default:
-        return appQIcon();
-    }
-}
-
-} // namespace
 
 TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester &shutdown,
                    std::unique_ptr<TrayIcon> tray, QWidget *parent)
@@ -81,7 +31,6 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
     , lblPercent(this, QStringLiteral("0%"))
     , lblTime(this, QStringLiteral("0:00:00"))
     , m_store(store)
-    , m_tray(std::move(tray))
     , m_runConfigurationDialog(&runConfigurationDialog)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -126,39 +75,11 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
     connect(tmrComputeInfo, &QTimer::timeout, this, &TfrmMain::tmrComputeInfoTimer);
     connect(tmrDisplayInfo, &QTimer::timeout, this, &TfrmMain::tmrDisplayInfoTimer);
 
-    m_systemDragEnd = new QTimer(this);
-    m_systemDragEnd->setSingleShot(true);
-    m_systemDragEnd->setInterval(kSystemDragSettleMs);
-    connect(m_systemDragEnd, &QTimer::timeout, this, [this] { m_systemDrag = false; });
-
-    // A window manager sizing the bar drops the widths we ask for meanwhile, while Qt keeps
-    // believing them; once it is quiet, ask again (with a different width first, so Qt does
-    // not skip the request). A few tries only, for managers that never agree.
-    m_widthFix = new QTimer(this);
-    m_widthFix->setSingleShot(true);
-    m_widthFix->setInterval(kSystemDragSettleMs);
-    connect(m_widthFix, &QTimer::timeout, this, [this] {
-        if (!isVisible() || m_widthFixes >= kMaxWidthFixes)
-            return;
-        ++m_widthFixes;
-        resize(width() - 1, height());
-        FormResize();
-    });
-
-    m_tray->setEventHandler([this](TrayIcon::Event event) {
-        switch (event) {
-        case TrayIcon::Event::LeftRelease:
-            TrayIconNotify(WM_LBUTTONUP);
-            break;
-        case TrayIcon::Event::RightRelease:
-            TrayIconNotify(WM_RBUTTONUP);
-            break;
-        case TrayIcon::Event::Other:
-            break;
-        }
-    });
-
     m_monitor = std::make_unique<Monitor>(*PowerInfo, m_settings, m_stats, *this, shutdown);
+    m_presence = std::make_unique<BarPresence>(*this, std::move(tray), m_settings,
+                                               m_monitor->DisplayState, *popMain);
+    m_drag = new WindowDrag(
+        *this, [this](int h) { setWindowHeight(h); }, [this] { FormResize(); });
     FormCreate();
 
     // One wakeup a second for all three: started at the same instant, coarse, same interval.
@@ -279,10 +200,8 @@ void TfrmMain::FormResize()
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    noteSystemDrag();
     FormResize();
-    if (event->spontaneous() && event->size().width() != m_layout.windowWidth)
-        m_widthFix->start();
+    m_drag->windowResized(event, m_layout.windowWidth);
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -290,7 +209,7 @@ void TfrmMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     FormShow();
     // The task-list state can only be asked for once the window is mapped.
-    QTimer::singleShot(0, this, &TfrmMain::applyTaskbarEntry);
+    QTimer::singleShot(0, this, [this] { m_presence->applyTaskbarEntry(); });
 }
 
 void TfrmMain::FormClose()
@@ -299,7 +218,7 @@ void TfrmMain::FormClose()
         return;
     m_closed = true;
     SaveSettings();
-    if (TrayIconShown)
+    if (m_presence->TrayIconShown)
         RemoveTrayIcon();
 }
 
@@ -312,11 +231,6 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 }
 
 // --- painting ------------------------------------------------------------------------------
-
-QRect TfrmMain::iconRect() const
-{
-    return {m_monitor->IconLeft, kIconTop, m_monitor->IconWidth, m_monitor->IconHeight};
-}
 
 void TfrmMain::paintEvent(QPaintEvent *event)
 {
@@ -504,7 +418,7 @@ void TfrmMain::applyStackingStyle()
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     if (wasVisible) {
         show();
-    } else if (TrayIconShown) {
+    } else if (m_presence->TrayIconShown) {
         // A bar hidden in the tray has no show to come; without this the icon would be gone
         // and with it the only way back to the bar.
         UpdatePresence();
@@ -524,101 +438,11 @@ void TfrmMain::openDocument(const QString &path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-// --- presence --------------------------------------------------------------------------
-
-void TfrmMain::AddTrayIcon()
-{
-    m_tray->add(appQIcon(), kAddTip);
-}
-
-void TfrmMain::RemoveTrayIcon()
-{
-    m_tray->remove();
-}
-
-void TfrmMain::UpdatePresence()
-{
-    // Without a notification area the task list is the only way back to a hidden bar.
-    const bool trayMode = m_settings.ShowInSysTray && m_tray->available();
-    if (trayMode) {
-        m_skipTaskbar = true;
-        applyTaskbarEntry();
-        AddTrayIcon();
-        TrayIconShown = true;
-        UpdateTrayTip();
-    } else {
-        m_skipTaskbar = false;
-        applyTaskbarEntry();
-        if (TrayIconShown) {
-            RemoveTrayIcon();
-            TrayIconShown = false;
-            UpdateTrayTip();
-        }
-    }
-}
-
-void TfrmMain::applyTaskbarEntry()
-{
-    if (windowHandle())
-        setSkipTaskbar(windowHandle(), m_skipTaskbar);
-}
-
-void TfrmMain::UpdateTrayTip()
-{
-    const QChar state = m_monitor->DisplayState;
-    if (TrayIconShown)
-        m_tray->modify(presenceIconFor(state), trayTipFor(state));
-    else
-        setWindowIcon(presenceIconFor(state));
-}
-
-void TfrmMain::TrayIconNotify(int mouseEvent)
-{
-    switch (mouseEvent) {
-    case WM_LBUTTONUP:
-        if (TrayIconShown) {
-            setWindowState(windowState() & ~Qt::WindowMinimized);
-            show();
-            raise();
-            activateWindow();
-            UpdatePresence();
-        } else {
-            setWindowState(windowState() & ~Qt::WindowMinimized);
-        }
-        break;
-    case WM_RBUTTONUP:
-        activateWindow();
-        popMain->popup(QCursor::pos());
-        break;
-    default:
-        break;
-    }
-}
-
-void TfrmMain::mnuMinimizeClick()
-{
-    if (TrayIconShown)
-        hide();
-    else
-        showMinimized();
-    UpdatePresence();
-}
-
-void TfrmMain::mnuRestoreClick()
-{
-    if (TrayIconShown) {
-        show();
-    } else {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-    }
-}
-
 // --- menu commands ---------------------------------------------------------------------
 
 void TfrmMain::mnuAlwaysOnTopClick()
 {
-    if (TrayIconShown)
+    if (m_presence->TrayIconShown)
         RemoveTrayIcon();
     mnuAlwaysOnTop->setChecked(!mnuAlwaysOnTop->isChecked());
     applyStackingStyle();
@@ -673,60 +497,26 @@ void TfrmMain::mnuExitClick()
 
 void TfrmMain::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
+    if (!m_drag->press(event))
         QWidget::mousePressEvent(event);
-        return;
-    }
-    const bool sizing = height() - event->position().toPoint().y() <= kSizingBand;
-    m_widthFixes = 0;
-    QWindow *handle = windowHandle();
-    const bool bySystem =
-        handle && (sizing ? handle->startSystemResize(Qt::BottomEdge) : handle->startSystemMove());
-    if (bySystem) {
-        m_systemDrag = true;
-        m_systemDragEnd->start();
-        return;
-    }
-    // No window manager to do it: follow the mouse ourselves.
-    m_dragMode = sizing ? DragMode::Resize : DragMode::Move;
-    m_dragStartGlobal = event->globalPosition().toPoint();
-    m_dragStartPos = pos();
-    m_dragStartHeight = height();
 }
 
 void TfrmMain::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint delta = event->globalPosition().toPoint() - m_dragStartGlobal;
-    switch (m_dragMode) {
-    case DragMode::Move:
-        move(m_dragStartPos + delta);
-        break;
-    case DragMode::Resize:
-        setWindowHeight(m_dragStartHeight + delta.y());
-        break;
-    case DragMode::None:
+    if (!m_drag->move(event))
         QWidget::mouseMoveEvent(event);
-        break;
-    }
 }
 
 void TfrmMain::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragMode = DragMode::None;
+    m_drag->release(event);
     QWidget::mouseReleaseEvent(event);
 }
 
 void TfrmMain::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    noteSystemDrag();
-}
-
-void TfrmMain::noteSystemDrag()
-{
-    if (m_systemDrag)
-        m_systemDragEnd->start();
+    m_drag->windowMoved();
 }
 
 void TfrmMain::contextMenuEvent(QContextMenuEvent *event)

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "BarLayout.h"
+#include "BarPresence.h"
 #include "BarSettings.h"
 #include "ConfigurationApply.h"
 #include "MonitorHost.h"
-#include "SettingsWindow.h"
 #include "StripLabel.h"
+#include "WindowDrag.h"
 
 #include <QChar>
 #include <QPointer>
@@ -27,16 +28,9 @@ class TPowerInfo;
 class TrayIcon;
 
 // The strip: percent, gauge, time and state icon inside a bevel. The program's main window.
-class TfrmMain final : public QWidget,
-                       public MonitorHost,
-                       public SettingsWindow,
-                       private ConfigurationTarget {
+class TfrmMain final : public QWidget, public MonitorHost, public ConfigurationTarget {
     Q_OBJECT
 public:
-    // Mouse events of the tray icon, as the desktop reports them.
-    static constexpr int WM_LBUTTONUP = 0x0202;
-    static constexpr int WM_RBUTTONUP = 0x0205;
-
     TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester &shutdown,
              std::unique_ptr<TrayIcon> tray, QWidget *parent = nullptr);
     ~TfrmMain() override;
@@ -60,13 +54,12 @@ public:
     QAction *mnuAbout = nullptr;
     QAction *mnuExit = nullptr;
 
-    bool TrayIconShown = false;
     bool bevelRaised() const { return m_bevelRaised; }
     const BarLayout &layout() const { return m_layout; }
     Monitor &monitor() { return *m_monitor; }
     BarSettings &settings() { return m_settings; }
     DischargeStatistics &stats() { return m_stats; }
-    bool inTaskList() const { return !m_skipTaskbar; }
+    BarPresence &presence() { return *m_presence; }
 
     void setQuickHelpWindow(QWidget *window) { m_quickHelp = window; }
     // The configuration dialog; tests put a scripted answer here.
@@ -84,8 +77,8 @@ public:
     void tmrDisplayInfoTimer();
     // The sampler's own change event; the monitor tick polls instead.
     void PowerInfoBatteryStatus(QObject *) {}
-    void mnuMinimizeClick();
-    void mnuRestoreClick();
+    void mnuMinimizeClick() { m_presence->minimize(); }
+    void mnuRestoreClick() { m_presence->restore(); }
     void mnuBatteryStatusClick();
     void mnuAlwaysOnTopClick();
     void mnuConfigurationClick();
@@ -95,10 +88,10 @@ public:
     void mnuExitClick();
 
     // Presence in the tray or the task list.
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void UpdatePresence() override;
-    void TrayIconNotify(int mouseEvent);
+    void AddTrayIcon() { m_presence->AddTrayIcon(); }
+    void RemoveTrayIcon() { m_presence->RemoveTrayIcon(); }
+    void UpdatePresence() override { m_presence->UpdatePresence(); }
+    void TrayIconNotify(int mouseEvent) { m_presence->TrayIconNotify(mouseEvent); }
 
     // MonitorHost
     void setGaugeColor(quint32 color) override;
@@ -112,10 +105,10 @@ public:
     bool isWindowNormal() const override;
     void drawStateIcon(QChar state, int left, int top, int width, int height) override;
     void SnapToEdges() override;
-    void UpdateTrayTip() override;
+    void UpdateTrayTip() override { m_presence->UpdateTrayTip(); }
     void SaveSettings() override;
 
-    // SettingsWindow
+    // ConfigurationTarget, with the store's SettingsWindow
     int windowLeft() const override;
     int windowTop() const override;
     int windowHeight() const override;
@@ -127,11 +120,17 @@ public:
     void applyStackingStyle() override;
     void applyBevelStyle(bool raised) override;
     void openDocument(const QString &path) override;
+    BarSettings &barSettings() override { return m_settings; }
+    DischargeStatistics &statistics() override { return m_stats; }
+    void toggleAlwaysOnTop() override;
+    void ApplyRunAtStartup() override;
+    void LearnAndEstimate() override;
+    void SaveConfiguration() override;
 
     // Closed through FormClose already (menu, signal, session end)?
     bool formClosed() const { return m_closed; }
     // Whether a move or resize by the mouse is going on.
-    bool dragging() const { return m_dragMode != DragMode::None || m_systemDrag; }
+    bool dragging() const { return m_drag->dragging(); }
 
 signals:
     // The bar was closed; the program ends.
@@ -149,50 +148,27 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    // ConfigurationTarget
-    BarSettings &barSettings() override { return m_settings; }
-    DischargeStatistics &statistics() override { return m_stats; }
-    void toggleAlwaysOnTop() override;
-    void ApplyRunAtStartup() override;
-    void LearnAndEstimate() override;
-    void SaveConfiguration() override;
-
-    enum class DragMode { None, Move, Resize };
-
     void createMenu();
     QAction *addMenuItem(const QString &caption, const QKeySequence &shortcut,
                          void (TfrmMain::*handler)());
     QSize measureLabel(int pointSize, const QString &text) const;
-    void applyTaskbarEntry();
-    void noteSystemDrag();
-    QRect iconRect() const;
 
     SettingsStore &m_store;
-    std::unique_ptr<TrayIcon> m_tray;
     BarSettings m_settings;
     DischargeStatistics m_stats;
     std::unique_ptr<Monitor> m_monitor;
+    std::unique_ptr<BarPresence> m_presence;
+    WindowDrag *m_drag = nullptr;
     QPointer<QWidget> m_quickHelp;
     std::function<bool(ConfigExchange &)> m_runConfigurationDialog;
 
     BarLayout m_layout;
     int m_laidOutHeight = -1;
     bool m_bevelRaised = true;
-    bool m_skipTaskbar = false;
     bool m_closed = false;
     bool m_inResize = false;
 
     // The icon the last tick asked for; painted once, then the area is left to the next tick.
     QChar m_pendingIcon;
     QRect m_pendingIconRect;
-
-    DragMode m_dragMode = DragMode::None;
-    QPoint m_dragStartGlobal;
-    QPoint m_dragStartPos;
-    int m_dragStartHeight = 0;
-    // A move or resize run by the window manager: its end is seen as a pause in move events.
-    bool m_systemDrag = false;
-    QTimer *m_systemDragEnd = nullptr;
-    QTimer *m_widthFix = nullptr;
-    int m_widthFixes = 0;
 };

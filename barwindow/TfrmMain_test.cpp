@@ -275,8 +275,8 @@ TEST(TfrmMain, TrayPresence)
         rig.frm.show();
         settle();
         EXPECT_EQ(rig.log, QStringList({appTip, halfTip}));
-        EXPECT_TRUE(rig.frm.TrayIconShown);
-        EXPECT_FALSE(rig.frm.inTaskList());
+        EXPECT_TRUE(rig.frm.presence().TrayIconShown);
+        EXPECT_FALSE(rig.frm.presence().inTaskList());
     }
     {
         SCOPED_TRACE("Always On Top twice leaves one icon and the style");
@@ -306,7 +306,7 @@ TEST(TfrmMain, TrayPresence)
         rig.frm.mnuMinimizeClick();
         EXPECT_FALSE(rig.frm.isVisible());
         EXPECT_EQ(rig.live, 1);
-        rig.frm.TrayIconNotify(TfrmMain::WM_LBUTTONUP);
+        rig.frm.TrayIconNotify(BarPresence::WM_LBUTTONUP);
         settle();
         EXPECT_TRUE(rig.frm.isVisible());
         rig.frm.mnuMinimizeClick();
@@ -331,8 +331,8 @@ TEST(TfrmMain, TrayPresence)
         rig.frm.show();
         settle();
         EXPECT_TRUE(rig.log.isEmpty());
-        EXPECT_FALSE(rig.frm.TrayIconShown);
-        EXPECT_TRUE(rig.frm.inTaskList());
+        EXPECT_FALSE(rig.frm.presence().TrayIconShown);
+        EXPECT_TRUE(rig.frm.presence().inTaskList());
         rig.frm.UpdateTrayTip();
         EXPECT_EQ(iconName(rig.frm.windowIcon()), QStringLiteral("Half"));
     }
@@ -372,8 +372,8 @@ TEST(TfrmMain, ConfigurationSwitchesPresence)
     const bool onTop = rig.frm.alwaysOnTopChecked();
     rig.frm.mnuConfigurationClick();
     EXPECT_EQ(rig.log, QStringList({"remove"}));
-    EXPECT_FALSE(rig.frm.TrayIconShown);
-    EXPECT_TRUE(rig.frm.inTaskList());
+    EXPECT_FALSE(rig.frm.presence().TrayIconShown);
+    EXPECT_TRUE(rig.frm.presence().inTaskList());
     EXPECT_EQ(iconName(rig.frm.windowIcon()), QStringLiteral("Half"));
     EXPECT_EQ(rig.frm.alwaysOnTopChecked(), onTop);
 
@@ -387,7 +387,7 @@ TEST(TfrmMain, ConfigurationSwitchesPresence)
     });
     rig.frm.mnuConfigurationClick();
     EXPECT_EQ(rig.frm.stats().DrainTime, 999);
-    EXPECT_FALSE(rig.frm.TrayIconShown);
+    EXPECT_FALSE(rig.frm.presence().TrayIconShown);
 }
 
 TEST(TfrmMain, HelpWithoutPathWarns)

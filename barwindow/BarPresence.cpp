@@ -1,0 +1,162 @@
+#include "BarPresence.h"
+
+#include "BarSettings.h"
+#include "StateIcons.h"
+#include "TaskbarEntry.h"
+#include "TrayIcon.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QWidget>
+
+namespace {
+
+const QString kAddTip = QStringLiteral("Voltline 1.09\nLeft click: Restore\nRight click: Menu");
+
+QString trayTipFor(QChar state)
+{
+    switch (state.unicode()) {
+    case 'A':
+        return QStringLiteral("Voltline 1.09\nStatus: AC - Full\nLeft: Restore\nRight: Menu");
+    case 'C':
+        return QStringLiteral("Voltline 1.09\nStatus: Charging\nLeft: Restore\nRight: Menu");
+    case 'F':
+    case 'H':
+    case 'E':
+        return QStringLiteral("Voltline 1.09\nStatus: Battery\nLeft: Restore\nRight: Menu");
+    case 'W':
+        return QStringLiteral("Voltline 1.09\nStatus: Warning\nLeft: Restore\nRight: Menu");
+    default:
+        return QStringLiteral("Voltline 1.09\nLeft: Restore\nRight: Menu");
+    }
+}
+
+// The tray and task list show the application icon for 'N' (never the cross).
+QIcon presenceIconFor(QChar state)
+{
+    switch (state.unicode()) {
+    case 'A':
+    case 'C':
+    case 'F':
+    case 'H':
+    case 'E':
+    case 'W':
+        return stateQIcon(stateIconFor(state));
+    default:
+        return appQIcon();
+    }
+}
+
+} // namespace
+
+BarPresence::BarPresence(QWidget &window, std::unique_ptr<TrayIcon> tray,
+                         const BarSettings &settings, const QChar &displayState, QMenu &menu)
+    : m_window(window)
+    , m_tray(std::move(tray))
+    , m_settings(settings)
+    , m_displayState(displayState)
+    , m_menu(menu)
+{
+    m_tray->setEventHandler([this](TrayIcon::Event event) {
+        switch (event) {
+        case TrayIcon::Event::LeftRelease:
+            TrayIconNotify(WM_LBUTTONUP);
+            break;
+        case TrayIcon::Event::RightRelease:
+            TrayIconNotify(WM_RBUTTONUP);
+            break;
+        case TrayIcon::Event::Other:
+            break;
+        }
+    });
+}
+
+BarPresence::~BarPresence() = default;
+
+void BarPresence::AddTrayIcon()
+{
+    m_tray->add(appQIcon(), kAddTip);
+}
+
+void BarPresence::RemoveTrayIcon()
+{
+    m_tray->remove();
+}
+
+void BarPresence::UpdatePresence()
+{
+    // Without a notification area the task list is the only way back to a hidden bar.
+    const bool trayMode = m_settings.ShowInSysTray && m_tray->available();
+    if (trayMode) {
+        m_skipTaskbar = true;
+        applyTaskbarEntry();
+        AddTrayIcon();
+        TrayIconShown = true;
+        UpdateTrayTip();
+    } else {
+        m_skipTaskbar = false;
+        applyTaskbarEntry();
+        if (TrayIconShown) {
+            RemoveTrayIcon();
+            TrayIconShown = false;
+            UpdateTrayTip();
+        }
+    }
+}
+
+void BarPresence::applyTaskbarEntry()
+{
+    if (m_window.windowHandle())
+        setSkipTaskbar(m_window.windowHandle(), m_skipTaskbar);
+}
+
+void BarPresence::UpdateTrayTip()
+{
+    const QChar state = m_displayState;
+    if (TrayIconShown)
+        m_tray->modify(presenceIconFor(state), trayTipFor(state));
+    else
+        m_window.setWindowIcon(presenceIconFor(state));
+}
+
+void BarPresence::TrayIconNotify(int mouseEvent)
+{
+    switch (mouseEvent) {
+    case WM_LBUTTONUP:
+        if (TrayIconShown) {
+            m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+            m_window.show();
+            m_window.raise();
+            m_window.activateWindow();
+            UpdatePresence();
+        } else {
+            m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+        }
+        break;
+    case WM_RBUTTONUP:
+        m_window.activateWindow();
+        m_menu.popup(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}
+
+void BarPresence::minimize()
+{
+    if (TrayIconShown)
+        m_window.hide();
+    else
+        m_window.showMinimized();
+    UpdatePresence();
+}
+
+void BarPresence::restore()
+{
+    if (TrayIconShown) {
+        m_window.show();
+    } else {
+        m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+        m_window.show();
+    }
+}
