@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -23,16 +24,57 @@ xcb_atom_t internAtom(xcb_connection_t *conn, const char *name)
     return atom;
 }
 
+xcb_connection_t *x11Connection(const QWindow *window)
+{
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// A client message to the root window, as the window manager wants to be asked.
+void sendToWindowManager(xcb_connection_t *conn, xcb_window_t id, xcb_atom_t type,
+                         std::initializer_list<uint32_t> data)
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = type;
+    std::copy(data.begin(), data.end(), event.data.data32);
+    xcb_send_event(conn, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+}
+
 } // namespace
+
+void setOnAllDesktops(QWindow *window)
+{
+    xcb_connection_t *conn = x11Connection(window);
+    if (!conn)
+        return;
+    const auto id = xcb_window_t(window->winId());
+    const xcb_atom_t desktop = internAtom(conn, "_NET_WM_DESKTOP");
+    if (desktop == XCB_ATOM_NONE)
+        return;
+    constexpr uint32_t kAllDesktops = 0xFFFFFFFF;
+    if (window->isVisible()) {
+        sendToWindowManager(conn, id, desktop, {kAllDesktops, 1});
+    } else {
+        // Read by the window manager when the window is mapped; it removes it on withdrawal.
+        xcb_change_property(conn, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1,
+                            &kAllDesktops);
+    }
+    xcb_flush(conn);
+}
 
 void setSkipTaskbar(QWindow *window, bool skip)
 {
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+    xcb_connection_t *conn = x11Connection(window);
+    if (!conn)
         return;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return;
-    xcb_connection_t *conn = x11->connection();
     const auto id = xcb_window_t(window->winId());
     const xcb_atom_t state = internAtom(conn, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = internAtom(conn, "_NET_WM_STATE_SKIP_TASKBAR");
@@ -41,18 +83,8 @@ void setSkipTaskbar(QWindow *window, bool skip)
 
     if (window->isVisible()) {
         // A mapped window asks the window manager, which owns the property from now on.
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = id;
-        event.type = state;
-        event.data.data32[0] = skip ? 1 : 0; // _NET_WM_STATE_ADD / _REMOVE
-        event.data.data32[1] = skipTaskbar;
-        event.data.data32[3] = 1; // from a normal application
-        xcb_send_event(conn, 0, screen->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char *>(&event));
+        // _NET_WM_STATE_ADD / _REMOVE, the atom, no second atom, from a normal application.
+        sendToWindowManager(conn, id, state, {skip ? 1u : 0u, skipTaskbar, 0, 1});
     } else {
         // An unmapped window carries the wish in its own property, read when it is mapped.
         std::vector<xcb_atom_t> atoms;

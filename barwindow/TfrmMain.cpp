@@ -9,6 +9,7 @@
 #include "TFlatHint.h"
 #include "TFlatProgressBar.h"
 #include "TPowerInfo.h"
+#include "TaskbarEntry.h"
 #include "TrayIcon.h"
 
 #include <QAction>
@@ -22,8 +23,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <QVarLengthArray>
 
 TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester &shutdown,
                    std::unique_ptr<TrayIcon> tray, QWidget *parent)
@@ -207,6 +210,8 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Always in sight: on every virtual desktop, asked for before each mapping.
+    setOnAllDesktops(windowHandle());
     FormShow();
     // The task-list state can only be asked for once the window is mapped.
     QTimer::singleShot(0, this, [this] { m_presence->applyTaskbarEntry(); });
@@ -344,7 +349,16 @@ void TfrmMain::SnapToEdges()
     // No screen known (yet): pulling toward a zero-sized area would throw the bar off-screen.
     if (workArea.isEmpty())
         return;
-    const QPoint to = snappedPosition(frameGeometry(), workArea);
+    // The sample's work area belongs to the screen the strip was on; snap against that
+    // screen's origin, and not at all while the strip is already on another one.
+    QVarLengthArray<QRect, 8> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QRect area(PowerInfo->Left(), PowerInfo->Top(), workArea.width(), workArea.height());
+    const std::optional<QPoint> origin = snapOrigin(frameGeometry(), area, screens);
+    if (!origin)
+        return;
+    const QPoint to = snappedPosition(frameGeometry(), workArea, *origin);
     if (to != pos())
         move(to);
 }

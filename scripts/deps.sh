@@ -9,7 +9,7 @@ run_pkgs=(xvfb xauth imagemagick x11-utils dbus-x11 openbox trayer xdotool fonts
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev openbox trayer xdotool x11-utils
            python3 python3-dbusmock dbus-x11 imagemagick clang libclang-rt-14-dev
            cbatticon dpkg-dev file fakeroot man-db lintian appstream desktop-file-utils
-           fonts-wine util-linux procps)
+           fonts-wine util-linux procps x11-xserver-utils)
 
 case "${1:-test}" in
     build) want=("${build_pkgs[@]}") ;;

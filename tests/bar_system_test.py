@@ -98,6 +98,13 @@ def geometry_and_title():
         expect((x, y, h) == (300, 200, 30), f"geometry {x},{y} h{h}, want 300,200 h30")
         expect(w == layout_width(desk, 30), f"width {w}, layout says {layout_width(desk, 30)}")
         expect("0, 0, 0, 0" in desk.xprop(wid, "_NET_FRAME_EXTENTS"), "window has a frame")
+        # on every virtual desktop, so switching keeps it in sight
+        wait_until(lambda: "= 4294967295" in desk.xprop(wid, "_NET_WM_DESKTOP"), 5,
+                   "the bar on all desktops")
+        desk.xdotool("set_desktop", "1")
+        wait_until(lambda: desk.xprop_root("_NET_CURRENT_DESKTOP").rstrip().endswith("= 1"), 5,
+                   "the second desktop")
+        expect(bar.window() == wid, "the bar vanished on the second desktop")
         title = wait_until(lambda: re.fullmatch(r"57%, (\d+):(\d\d):(\d\d) : Voltline",
                                                 bar.title() or ""), 10, "the percent title")
         first = title.group(0)
@@ -236,6 +243,37 @@ def drag_moves_and_snaps():
         bar.check_output()
 
 
+def wait_ticks(bar, count, what):
+    """Waits until the title has changed count times: that many display ticks have run."""
+    for i in range(count):
+        before = bar.title()
+        wait_until(lambda: bar.title() != before, 10, f"tick {i + 1} of {count} {what}")
+
+
+def two_monitors_snap_on_the_strips_screen():
+    # a 1920x1080 primary right of a 1366x768 laptop, its top 200 rows lower
+    primary, laptop = (1366, 200, 1920, 1080), (0, 0, 1366, 768)
+    with harness.Desktop(width=3286, height=1280, tray=False,
+                         monitors=[primary, laptop]) as desk:
+        bar, battery, wid = start(desk, Left=1766, Top=600, Height=20, Snap=1)
+        w = desk.geometry(wid)[2]
+        wait_ticks(bar, 3, "with the bar in the middle of the primary")
+        expect(desk.geometry(wid)[:2] == (1766, 600),
+               f"the bar left the middle of the primary (is {desk.geometry(wid)[:2]})")
+        for to, want, where in [
+                ((2000, 1252), (2000, 1260), "the primary's bottom edge"),
+                ((1375, 600), (1366, 600), "the primary's left edge"),
+                ((1366 - w - 6, 300), (1366 - w, 300), "the laptop's right edge"),
+                ((400, 5), (400, 0), "the laptop's top edge")]:
+            desk.xdotool("windowmove", "--sync", wid, *to)
+            wait_until(lambda: desk.geometry(wid)[:2] == want, 10,
+                       f"the bar on {where} at {want} (is {desk.geometry(wid)[:2]})")
+        exit_by_menu_key(desk, bar, wid)
+        expect((read_store(desk).get("Left"), read_store(desk).get("Top")) == (400, 0),
+               "snapped position not stored")
+        bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -355,7 +393,7 @@ TESTS = {f.__name__: f for f in (
     tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
     drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
     configuration_ok_writes_the_store,
-    demo_runs_on_its_own_store)}
+    demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen)}
 
 if __name__ == "__main__":
     harness.main(TESTS)

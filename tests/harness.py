@@ -13,7 +13,8 @@ Reusable by every system test (python3, standard library only):
         bar.wait_exit()
         bar.check_output()                           # fails on unexpected warnings
 
-Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host.
+Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host;
+Desktop(monitors=[(x, y, w, h), ...]) splits the X screen into monitors, the primary first.
 desk.start_logind("accept" or "silent") puts a fake logind on a system bus of the desktop's
 own and returns a function listing its PowerOff calls; without it the system bus points
 nowhere.
@@ -190,14 +191,19 @@ class Voltline(Process):
 
 
 class Desktop:
-    def __init__(self, width=1280, height=800, wm=True, tray=True):
+    def __init__(self, width=1280, height=800, wm=True, tray=True, monitors=()):
         self.width, self.height = width, height
         self.want_wm, self.want_tray = wm, tray
+        # (x, y, width, height) of each monitor on the one X screen, the primary first
+        self.monitors = list(monitors)
         self.procs = []
 
     # --- set-up ---------------------------------------------------------------------------
     def __enter__(self):
-        for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "dbus-daemon"):
+        tools = ["Xvfb", "xdotool", "xwininfo", "xprop", "dbus-daemon"]
+        if self.monitors:
+            tools.append("xrandr")
+        for tool in tools:
             if not shutil.which(tool):
                 raise Skip(f"{tool} is not installed")
         self.tmp = tempfile.mkdtemp(prefix="voltline-systest-")
@@ -220,6 +226,8 @@ class Desktop:
             self._start_dbus()
             if self.want_wm:
                 self._start_wm()
+            if self.monitors:
+                self._set_monitors()
             if self.want_tray:
                 self._start_tray()
         except BaseException:
@@ -263,6 +271,18 @@ class Desktop:
     def _start_wm(self):
         self._spawn(["openbox", "--sm-disable"])
         wait_until(lambda: "_NET_SUPPORTING_WM_CHECK" in self.xprop_root(), 15, "openbox")
+
+    def _set_monitors(self):
+        # Xvfb forgets the monitors when its last client leaves: the window manager is one.
+        if not self.want_wm:
+            raise Failure("monitors need the window manager to hold the X server")
+        for i, (x, y, w, h) in enumerate(self.monitors):
+            # the primary takes the X output, so no monitor of the whole screen remains
+            name, output = ("*P", "screen") if i == 0 else (f"M{i}", "none")
+            self.run("xrandr", "--setmonitor", name, f"{w}/{w // 4}x{h}/{h // 4}+{x}+{y}",
+                     output)
+        wait_until(lambda: f"Monitors: {len(self.monitors)}" in
+                   self.run("xrandr", "--listmonitors"), 10, "the monitors")
 
     def _start_tray(self):
         self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
