@@ -6,7 +6,9 @@
 #include "QtTrayIcon.h"
 #include "ShutdownRequester.h"
 #include "SignalCloser.h"
+#include "SingleInstance.h"
 #include "StateIcons.h"
+#include "StripWorkAreaSource.h"
 #include "TFlatHint.h"
 #include "TfrmMain.h"
 #include "VoltlineApplication.h"
@@ -19,12 +21,15 @@
 
 namespace {
 
-// The strip places itself, which Wayland does not allow; XWayland does.
-void preferX11OnWayland()
+// The strip places itself, which Wayland does not allow; XWayland does. Where there is no
+// XWayland, Qt goes on to the next platform of the list rather than giving up.
+bool preferX11OnWayland()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    return true;
 }
 
 // The strip repaints a few dozen pixels a second. Through X shared memory each repaint first
@@ -43,13 +48,17 @@ bool avoidSharedMemoryImages()
 
 int runVoltline(int argc, char **argv, const ProgramParts &parts)
 {
-    preferX11OnWayland();
+    // Both choices are for this process only: programs started from the bar (the help
+    // viewer) get the user's own environment.
+    const bool setPlatform = preferX11OnWayland();
     const bool setNoSharedMemory = avoidSharedMemoryImages();
     std::optional<DisplayStartGuard> displayGuard(
         std::in_place,
         QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName());
     VoltlineApplication app(argc, argv);
     displayGuard.reset();
+    if (setPlatform)
+        qunsetenv("QT_QPA_PLATFORM");
     if (setNoSharedMemory)
         qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("voltline"));
@@ -59,15 +68,28 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
     app.setQuitOnLastWindowClosed(false);
 
     try {
-        std::unique_ptr<PowerSource> source = parts.makePowerSource();
-        std::unique_ptr<ShutdownRequester> shutdown = parts.makeShutdownRequester();
-        SettingsStore store(parts.storePaths());
+        const StorePaths paths = parts.storePaths();
+        // One bar per store: a second start shows the first one and ends.
+        SingleInstance instance(paths.registryFile);
+        if (instance.handOver())
+            return 0;
 
-        TfrmMain frmMain(*source, store, *shutdown, std::make_unique<QtTrayIcon>());
+        std::unique_ptr<PowerSource> source = parts.makePowerSource();
+        StripWorkAreaSource stripSource(*source);
+        std::unique_ptr<ShutdownRequester> shutdown = parts.makeShutdownRequester();
+        SettingsStore store(paths);
+
+        TfrmMain frmMain(stripSource, store, *shutdown, std::make_unique<QtTrayIcon>());
+        stripSource.setStrip(&frmMain);
         frmMain.setApplicationTitle(QStringLiteral("Voltline 1.10"));
         TFlatHint::SetMainForm(&frmMain); // every hint takes its looks from the bar's FlatHint
         std::unique_ptr<QWidget> frmMainHelp(createQuickHelpWindow());
         frmMain.setQuickHelpWindow(frmMainHelp.get());
+        instance.setActivation([&frmMain] {
+            frmMain.mnuRestoreClick();
+            frmMain.raise();
+            frmMain.activateWindow();
+        });
         QObject::connect(&frmMain, &TfrmMain::closed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
 

@@ -274,6 +274,60 @@ def two_monitors_snap_on_the_strips_screen():
         bar.check_output()
 
 
+def second_start_shows_the_first():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk)
+        wait_until(lambda: bar_icons(desk, bar), 10, "the tray icon")
+        press_until(desk, bar, wid, "ctrl+m", lambda: bar.window() is None, "the bar to hide")
+        second = desk.start(BIN, battery, log_name="second.log")
+        expect(second.wait_exit() == 0, "the second start did not end with status 0")
+        expect("already running" in second.output(), f"second start said: {second.output()!r}")
+        wid = wait_until(lambda: bar.window(), 10, "the first bar shown by the second start")
+        expect(len(bar_icons(desk, bar)) == 1, "not exactly one tray icon")
+        # the demo keeps its own store and runs beside it
+        demo = desk.start(DEMO, log_name="demo.log", extra_env={"TMPDIR": desk.tmp})
+        demo.wait_window()
+        expect(bar.alive() and demo.alive(), "the bar and the demo do not both run")
+        # a crashed first bar blocks nothing
+        os.kill(bar.pid, signal.SIGKILL)
+        bar.wait_exit()
+        third = desk.start(BIN, battery, log_name="third.log")
+        exit_by_menu_key(desk, third, third.wait_window())
+        exit_by_menu_key(desk, demo, demo.window())
+        third.check_output()
+        demo.check_output()
+
+
+def help_viewer_gets_the_users_environment():
+    with harness.Desktop() as desk:
+        seen = os.path.join(desk.tmp, "opener-env")
+        bindir = os.path.join(desk.tmp, "bin")
+        os.mkdir(bindir)
+        opener = os.path.join(bindir, "xdg-open")
+        with open(opener, "w") as f:
+            f.write(f'#!/bin/sh\nenv > "{seen}.tmp" && mv "{seen}.tmp" "{seen}"\n')
+        os.chmod(opener, 0o755)
+        help_page = os.path.join(desk.tmp, "help.html")
+        open(help_page, "w").close()
+        write_store(desk, Snap=0)
+        with open(store_path(desk), "a") as f:
+            f.write(f'"HelpPath"="{help_page}"\n')
+        # a Wayland session with XWayland: the bar takes X11 and keeps that to itself
+        battery = harness.FakePowerSupply(desk.tmp)
+        bar = desk.start(BIN, battery, extra_env={
+            "PATH": bindir + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
+            "WAYLAND_DISPLAY": "wayland-voltline-test"})
+        wid = bar.wait_window()
+        press_until(desk, bar, wid, "ctrl+h", lambda: os.path.exists(seen), "the help viewer")
+        with open(seen) as f:
+            env = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+        expect("QT_QPA_PLATFORM" not in env and "QT_XCB_NO_MITSHM" not in env,
+               "the bar's own platform choices reached the help viewer")
+        expect(env.get("WAYLAND_DISPLAY") == "wayland-voltline-test", "the session lost Wayland")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -393,7 +447,8 @@ TESTS = {f.__name__: f for f in (
     tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
     drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
     configuration_ok_writes_the_store,
-    demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen)}
+    demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
+    second_start_shows_the_first, help_viewer_gets_the_users_environment)}
 
 if __name__ == "__main__":
     harness.main(TESTS)
