@@ -28,6 +28,8 @@
 #include <QUrl>
 #include <QVarLengthArray>
 
+#include <cmath>
+
 TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester &shutdown,
                    std::unique_ptr<TrayIcon> tray, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -253,10 +255,15 @@ void TfrmMain::paintEvent(QPaintEvent *event)
     const QColor dark = ColorToQColor(clBtnShadow);
     const QColor topLeft = m_bevelRaised ? light : dark;
     const QColor bottomRight = m_bevelRaised ? dark : light;
-    p.fillRect(QRect(0, 0, 1, h), topLeft);             // left column, bottom-left corner too
-    p.fillRect(QRect(0, 0, w - 1, 1), topLeft);         // top row
-    p.fillRect(QRect(w - 1, 0, 1, h), bottomRight);     // right column, top-right corner too
-    p.fillRect(QRect(1, h - 1, w - 1, 1), bottomRight); // bottom row
+    p.fillRect(QRect(0, 0, 1, h), topLeft);     // left column, bottom-left corner too
+    p.fillRect(QRect(0, 0, w - 1, 1), topLeft); // top row
+    // At a fractional scale the window's size in device pixels is rounded and its last device
+    // column or row can fall short of the last logical one: the right and bottom lines reach
+    // one device pixel further in, so the window's edge always carries them.
+    const qreal ratio = devicePixelRatioF();
+    const qreal in = ratio == std::floor(ratio) ? 0.0 : 1.0 / ratio;
+    p.fillRect(QRectF(w - 1 - in, 0, 1 + in, h), bottomRight);     // right column, top-right too
+    p.fillRect(QRectF(1, h - 1 - in, w - 1, 1 + in), bottomRight); // bottom row
 
     if (!m_pendingIcon.isNull() && event->region().intersects(m_pendingIconRect)) {
         paintStateIcon(p, QRectF(m_pendingIconRect), stateIconFor(m_pendingIcon));

@@ -328,6 +328,29 @@ def help_viewer_gets_the_users_environment():
         bar.check_output()
 
 
+def bevel_edges_at_fractional_scales():
+    with harness.Desktop() as desk:
+        battery = harness.FakePowerSupply(desk.tmp)
+        for factor in ("1.25", "1.5", "2"):
+            write_store(desk, Left=200, Top=200, Height=20, Snap=0)
+            bar = desk.start(BIN, battery, log_name=f"scale-{factor}.log",
+                             extra_env={"QT_SCALE_FACTOR": factor})
+            wid = bar.wait_window()
+
+            def edges():
+                x, y, w, h = desk.geometry(wid)
+                light = desk.pixel(wid, 0, h // 2), desk.pixel(wid, w // 2, 0)
+                dark = (desk.pixel(wid, w - 1, h // 2), desk.pixel(wid, w // 2, h - 1),
+                        desk.pixel(wid, w - 1, h - 1))
+                return (len(set(light)) == 1 and len(set(dark)) == 1 and light[0] != dark[0],
+                        light, dark)
+            # raised: light left and top, dark right and bottom, up to the window's last pixel
+            wait_until(lambda: edges()[0], 10,
+                       f"the whole bevel at scale {factor} (light, dark: {edges()[1:]})")
+            exit_by_menu_key(desk, bar, wid)
+            bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -448,7 +471,8 @@ TESTS = {f.__name__: f for f in (
     drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
     configuration_ok_writes_the_store,
     demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
-    second_start_shows_the_first, help_viewer_gets_the_users_environment)}
+    second_start_shows_the_first, help_viewer_gets_the_users_environment,
+    bevel_edges_at_fractional_scales)}
 
 if __name__ == "__main__":
     harness.main(TESTS)
