@@ -61,7 +61,10 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
         qunsetenv("QT_QPA_PLATFORM");
     if (setNoSharedMemory)
         qunsetenv("QT_XCB_NO_MITSHM");
-    app.setApplicationName(QStringLiteral("voltline"));
+    // The name trays show for the program (a StatusNotifierItem's title); the desktop entry
+    // ties its windows to the launcher's, also on Wayland.
+    app.setApplicationName(QStringLiteral("Voltline"));
+    app.setDesktopFileName(QStringLiteral("voltline"));
     app.setApplicationVersion(QStringLiteral("1.10"));
     app.setWindowIcon(appQIcon());
     // A hidden tray bar must survive the closing of a message box; the bar's close ends the run.

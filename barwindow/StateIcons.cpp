@@ -168,8 +168,9 @@ void drawAppMotif(QPainter &p, bool withTicks)
 class VectorIconEngine final : public QIconEngine {
 public:
     using Painter = std::function<void(QPainter &, const QRectF &)>;
-    explicit VectorIconEngine(Painter paint)
+    explicit VectorIconEngine(Painter paint, QString themeName = {})
         : m_paint(std::move(paint))
+        , m_themeName(std::move(themeName))
     {
     }
 
@@ -193,11 +194,14 @@ public:
         return {QSize(16, 16), QSize(22, 22), QSize(24, 24),   QSize(32, 32),
                 QSize(48, 48), QSize(64, 64), QSize(128, 128), QSize(256, 256)};
     }
-    QIconEngine *clone() const override { return new VectorIconEngine(m_paint); }
+    QIconEngine *clone() const override { return new VectorIconEngine(m_paint, m_themeName); }
     QString key() const override { return QStringLiteral("voltline-vector"); }
+    // Trays that load icons by name (StatusNotifierItem) take the installed theme's copy.
+    QString iconName() override { return m_themeName; }
 
 private:
     Painter m_paint;
+    QString m_themeName;
 };
 
 } // namespace
@@ -271,5 +275,8 @@ QIcon stateQIcon(StateIcon icon)
 
 QIcon appQIcon()
 {
-    return QIcon(new VectorIconEngine([](QPainter &p, const QRectF &r) { paintAppIcon(p, r); }));
+    // The package installs this drawing as "voltline" in the hicolor theme.
+    const QString name = QStringLiteral("voltline");
+    return QIcon(new VectorIconEngine([](QPainter &p, const QRectF &r) { paintAppIcon(p, r); },
+                                      QIcon::hasThemeIcon(name) ? name : QString()));
 }

@@ -15,6 +15,7 @@ from harness import Failure, wait_until
 BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
 DEMO = os.environ.get("VOLTLINE_DEMO_BIN", "build/app/voltline-demo")
 PROBE = os.environ.get("VOLTLINE_LAYOUT_PROBE", "build/tests/layout_probe")
+SNI_WATCHER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sni_watcher.py")
 CONFIG_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]"
 
 
@@ -351,6 +352,47 @@ def bevel_edges_at_fractional_scales():
             bar.check_output()
 
 
+def sni_property(desk, item, name):
+    out = desk.run("gdbus", "call", "--session", "--dest", item[0], "--object-path", item[1],
+                   "--method", "org.freedesktop.DBus.Properties.Get",
+                   "org.kde.StatusNotifierItem", name)
+    return out.strip()
+
+
+def status_notifier_item_names_the_program():
+    system_python = "/usr/bin/python3"
+    if subprocess.run([system_python, "-c", "import dbus, gi"], capture_output=True).returncode:
+        raise harness.Skip("the system's python has no dbus and gi modules")
+    with harness.Desktop(tray=False) as desk:
+        items = os.path.join(desk.tmp, "sni-items")
+        desk._spawn([system_python, SNI_WATCHER, items])
+        wait_until(lambda: os.path.exists(items), 10, "the StatusNotifierWatcher")
+        # the package's icon, installed in the hicolor theme
+        share = os.path.join(desk.tmp, "share")
+        hicolor = os.path.join(share, "icons", "hicolor")
+        os.makedirs(os.path.join(hicolor, "32x32", "apps"))
+        with open(os.path.join(hicolor, "index.theme"), "w") as f:
+            f.write("[Icon Theme]\nName=Hicolor\nDirectories=32x32/apps\n\n"
+                    "[32x32/apps]\nSize=32\nContext=Applications\nType=Threshold\n")
+        desk.run("convert", "-size", "32x32", "xc:blue",
+                 os.path.join(hicolor, "32x32", "apps", "voltline.png"))
+        # no mains entry and a battery of unknown state: the tray shows the application icon
+        battery = harness.FakePowerSupply(desk.tmp)
+        battery.set(50, "Unknown", False)
+        os.remove(os.path.join(battery.root, "AC", "type"))
+        bar = desk.start(BIN, battery, extra_env={"XDG_DATA_DIRS": share + ":/usr/share"})
+        wid = bar.wait_window()
+        item = wait_until(lambda: open(items).read().split(), 10, "the tray item")
+        expect(sni_property(desk, item, "Title") == "(<'Voltline'>,)",
+               f"title {sni_property(desk, item, 'Title')}")
+        wait_until(lambda: sni_property(desk, item, "IconName") == "(<'voltline'>,)", 10,
+                   f"the themed icon name (is {sni_property(desk, item, 'IconName')})")
+        tip = sni_property(desk, item, "ToolTip")
+        expect("'Voltline 1.09\\nLeft: Restore\\nRight: Menu'" in tip, f"tooltip {tip}")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -472,7 +514,7 @@ TESTS = {f.__name__: f for f in (
     configuration_ok_writes_the_store,
     demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
     second_start_shows_the_first, help_viewer_gets_the_users_environment,
-    bevel_edges_at_fractional_scales)}
+    bevel_edges_at_fractional_scales, status_notifier_item_names_the_program)}
 
 if __name__ == "__main__":
     harness.main(TESTS)
