@@ -212,9 +212,9 @@ def _drag(desk, start_xy, end_xy, steps=10, wid=None, expect_at=None):
     desk.move_pointer(end_xy[0] + 1, end_xy[1])
     desk.move_pointer(*end_xy)
     if wid and expect_at:
-        # expect_at: the position, or a test of it
-        ok = expect_at if callable(expect_at) else (lambda at: at == expect_at)
-        wait_until(lambda: ok(desk.geometry(wid)[:2]), 5,
+        # expect_at: the position, or a test of the geometry (x, y, width, height)
+        ok = expect_at if callable(expect_at) else (lambda at: at[:2] == expect_at)
+        wait_until(lambda: ok(desk.geometry(wid)), 5,
                    f"the window to follow the pointer to {expect_at}", interval=0.1)
     elif wid:
         seen = []
@@ -397,14 +397,16 @@ def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 20), wid=wid)
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 20), wid=wid,
+              expect_at=lambda at: at[3] >= 30)
         # the window manager may end a few rows short of the pointer
         wait_until(lambda: 30 <= desk.geometry(wid)[3] <= 40, 5,
                    f"about 40 high (is {desk.geometry(wid)[2:]})")
         wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, desk.geometry(wid)[3]),
                    5, f"the width of the layout rule (is {desk.geometry(wid)[2:]})")
         x, y, w, h = desk.geometry(wid)
-        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 50), wid=wid)
+        _drag(desk, (x + 40, y + h - 2), (x + 40, y + h - 2 + 50), wid=wid,
+              expect_at=lambda at: at[3] == 48)
         wait_until(lambda: desk.geometry(wid)[3] == 48, 5, "the height capped at 48")
         wait_until(lambda: desk.geometry(wid)[2] == layout_width(desk, 48), 5, "width at 48")
         exit_by_menu_key(desk, bar, wid)
