@@ -87,6 +87,7 @@ void BarPresence::UpdatePresence()
 {
     // Without a notification area the task list is the only way back to a hidden bar.
     const bool trayMode = m_settings.ShowInSysTray && m_tray->available();
+    m_waitingForTray = m_settings.ShowInSysTray && !trayMode;
     if (trayMode) {
         m_skipTaskbar = true;
         applyTaskbarEntry();
@@ -102,6 +103,12 @@ void BarPresence::UpdatePresence()
             UpdateTrayTip();
         }
     }
+}
+
+void BarPresence::joinLateTray()
+{
+    if (m_waitingForTray && m_settings.ShowInSysTray && m_tray->available())
+        UpdatePresence();
 }
 
 void BarPresence::applyTaskbarEntry()

@@ -37,6 +37,9 @@ public:
     void restore();
     // The task-list state can only be set on a mapped window; the bar calls this once shown.
     void applyTaskbarEntry();
+    // Called every tick: a notification area that appeared after the bar (a panel started
+    // later at login) is joined, as the tray mode asks, when the bar had to do without one.
+    void joinLateTray();
 
 private:
     QWidget &m_window;
@@ -45,4 +48,5 @@ private:
     const QChar &m_displayState;
     QMenu &m_menu;
     bool m_skipTaskbar = false;
+    bool m_waitingForTray = false;
 };

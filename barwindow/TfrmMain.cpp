@@ -289,6 +289,7 @@ void TfrmMain::invalidateWindow()
 void TfrmMain::tmrComputeInfoTimer()
 {
     m_monitor->tmrComputeInfoTimer(tmrComputeInfo);
+    m_presence->joinLateTray();
 }
 
 void TfrmMain::tmrDisplayInfoTimer()

@@ -46,13 +46,13 @@ QString iconName(const QIcon &icon)
 // Records what the bar asks of the notification area.
 class FakeTray final : public TrayIcon {
 public:
-    explicit FakeTray(bool available, QStringList *log, int *live)
+    explicit FakeTray(const bool *available, QStringList *log, int *live)
         : m_available(available)
         , m_log(log)
         , m_live(live)
     {
     }
-    bool available() const override { return m_available; }
+    bool available() const override { return *m_available; }
     void add(const QIcon &icon, const QString &tip) override
     {
         *m_log << QStringLiteral("add %1 %2").arg(iconName(icon), tip);
@@ -72,7 +72,7 @@ public:
     EventHandler m_handler;
 
 private:
-    bool m_available;
+    const bool *m_available;
     QStringList *m_log;
     int *m_live;
 };
@@ -89,13 +89,16 @@ PowerStatusReading onBattery(int percent)
 struct Rig {
     explicit Rig(bool trayAvailable = true, QList<PowerStatusReading> readings = {onBattery(57)},
                  QList<WorkAreaRect> areas = {WorkAreaRect{0, 0, 1280, 800}})
-        : source(readings, areas)
+        : trayAvailable(trayAvailable)
+        , source(readings, areas)
         , store(StorePaths{dir.filePath(QStringLiteral("user.reg")),
                            dir.filePath(QStringLiteral("none/autostart/voltline.desktop")),
                            QStringLiteral("/usr/bin/voltline")})
-        , frm(source, store, shutdown, std::make_unique<FakeTray>(trayAvailable, &log, &live))
+        , frm(source, store, shutdown,
+              std::make_unique<FakeTray>(&this->trayAvailable, &log, &live))
     {
     }
+    bool trayAvailable; // a notification area may appear later
     QTemporaryDir dir;
     ScriptedPowerSource source;
     SettingsStore store;
@@ -354,6 +357,30 @@ TEST(TfrmMain, TrayPresence)
         rig.frm.TrayIconNotify(0x0203); // double click
         rig.frm.TrayIconNotify(0x0208); // middle button
         EXPECT_FALSE(rig.frm.isVisible());
+    }
+}
+
+// The panel with the notification area started after the bar, as at a login.
+TEST(TfrmMain, JoinsALateNotificationArea)
+{
+    const QString appTip = QStringLiteral("add AppIcon ") + kAddTip;
+    const QString halfTip = QStringLiteral("modify Half ") + kBatteryTip;
+    for (const bool wantsTray : {true, false}) {
+        SCOPED_TRACE(wantsTray ? "tray mode" : "taskbar mode");
+        Rig rig(false);
+        rig.frm.settings().ShowInSysTray = wantsTray;
+        rig.frm.tmrComputeInfoTimer();
+        rig.frm.show();
+        settle();
+        EXPECT_TRUE(rig.log.isEmpty());
+        EXPECT_TRUE(rig.frm.presence().inTaskList());
+        rig.trayAvailable = true;
+        rig.frm.tmrComputeInfoTimer();
+        rig.frm.tmrComputeInfoTimer();
+        EXPECT_EQ(rig.log, wantsTray ? QStringList({appTip, halfTip}) : QStringList());
+        EXPECT_EQ(rig.frm.presence().TrayIconShown, wantsTray);
+        EXPECT_EQ(rig.frm.presence().inTaskList(), !wantsTray);
+        EXPECT_TRUE(rig.frm.isVisible());
     }
 }
 

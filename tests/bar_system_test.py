@@ -393,6 +393,20 @@ def status_notifier_item_names_the_program():
         bar.check_output()
 
 
+def late_tray_is_joined():
+    with harness.Desktop(tray=False) as desk:
+        bar, battery, wid = start(desk)  # the stored choice is the tray, which is not there yet
+        wait_until(lambda: "_NET_WM_ICON(CARDINAL)" in desk.xprop(wid, "_NET_WM_ICON"), 5,
+                   "a task-list icon")
+        expect("SKIP_TASKBAR" not in desk.net_wm_state(wid), "bar kept out of the task list")
+        desk.start_tray()
+        wait_until(lambda: len(bar_icons(desk, bar)) == 1, 10, "the bar's icon in the late tray")
+        wait_until(lambda: "SKIP_TASKBAR" in desk.net_wm_state(wid), 5,
+                   "the bar out of the task list")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -516,7 +530,8 @@ TESTS = {f.__name__: f for f in (
     configuration_ok_writes_the_store,
     demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
     second_start_shows_the_first, help_viewer_gets_the_users_environment,
-    bevel_edges_at_fractional_scales, status_notifier_item_names_the_program)}
+    bevel_edges_at_fractional_scales, status_notifier_item_names_the_program,
+    late_tray_is_joined)}
 
 if __name__ == "__main__":
     harness.main(TESTS)

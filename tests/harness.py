@@ -290,6 +290,10 @@ class Desktop:
         wait_until(lambda: f"Monitors: {len(self.monitors)}" in
                    self.run("xrandr", "--listmonitors"), 10, "the monitors")
 
+    def start_tray(self):
+        """Starts the tray host late, as a panel that comes up after the program."""
+        self._start_tray()
+
     def _start_tray(self):
         self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                      "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
