@@ -1,5 +1,8 @@
 #include "WindowDrag.h"
 
+#include "X11MoveResize.h"
+
+#include <QApplication>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QTimer>
@@ -46,28 +49,32 @@ bool WindowDrag::press(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return false;
-    const bool sizing = m_window.height() - event->position().toPoint().y() <= kSizingBand;
+    // Nothing moves yet: a press and release that arrive together (a tap on a touchpad, a
+    // tool's click) must not start a window-manager move that nothing would end.
+    m_mode = Mode::Pending;
+    m_sizing = m_window.height() - event->position().toPoint().y() <= kSizingBand;
     m_widthFixes = 0;
-    QWindow *handle = m_window.windowHandle();
-    const bool bySystem =
-        handle && (sizing ? handle->startSystemResize(Qt::BottomEdge) : handle->startSystemMove());
-    if (bySystem) {
-        m_systemDrag = true;
-        m_systemDragEnd->start();
-        return true;
-    }
-    // No window manager to do it: follow the mouse ourselves.
-    m_mode = sizing ? Mode::Resize : Mode::Move;
     m_startGlobal = event->globalPosition().toPoint();
     m_startPos = m_window.pos();
     m_startHeight = m_window.height();
+    m_pressOnRoot = x11PointerOnRoot(m_window.windowHandle());
     return true;
 }
 
 bool WindowDrag::move(QMouseEvent *event)
 {
+    if (m_mode != Mode::None && !(event->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (a grab): the drag is over.
+        m_mode = Mode::None;
+        return false;
+    }
     const QPoint delta = event->globalPosition().toPoint() - m_startGlobal;
     switch (m_mode) {
+    case Mode::Pending:
+        if (delta.manhattanLength() < QApplication::startDragDistance())
+            return true;
+        startDrag(delta);
+        return true;
     case Mode::Move:
         m_window.move(m_startPos + delta);
         return true;
@@ -78,6 +85,30 @@ bool WindowDrag::move(QMouseEvent *event)
         break;
     }
     return false;
+}
+
+void WindowDrag::startDrag(const QPoint &delta)
+{
+    QWindow *handle = m_window.windowHandle();
+    bool bySystem = false;
+    if (m_pressOnRoot) {
+        // X11: from the press, so the window keeps its place under the pointer.
+        bySystem = startWindowManagerDrag(handle, *m_pressOnRoot, m_sizing);
+    } else if (handle) {
+        bySystem = m_sizing ? handle->startSystemResize(Qt::BottomEdge) : handle->startSystemMove();
+    }
+    if (bySystem) {
+        m_mode = Mode::None;
+        m_systemDrag = true;
+        m_systemDragEnd->start();
+        return;
+    }
+    // No window manager to do it: follow the mouse ourselves, from the press on.
+    m_mode = m_sizing ? Mode::Resize : Mode::Move;
+    if (m_sizing)
+        m_setHeight(m_startHeight + delta.y());
+    else
+        m_window.move(m_startPos + delta);
 }
 
 void WindowDrag::release(QMouseEvent *event)

@@ -4,6 +4,7 @@
 #include <QPoint>
 
 #include <functional>
+#include <optional>
 
 class QMouseEvent;
 class QResizeEvent;
@@ -20,8 +21,8 @@ public:
     // its current size. Both are the window's.
     WindowDrag(QWidget &window, std::function<void(int)> setHeight, std::function<void()> relayout);
 
-    // Whether a move or resize by the mouse is going on.
-    bool dragging() const { return m_mode != Mode::None || m_systemDrag; }
+    // Whether a move or resize by the mouse is going on (a press alone moves nothing).
+    bool dragging() const { return m_mode == Mode::Move || m_mode == Mode::Resize || m_systemDrag; }
 
     // Each returns whether it used the event.
     bool press(QMouseEvent *event);
@@ -32,14 +33,19 @@ public:
     void windowResized(QResizeEvent *event, int laidOutWidth);
 
 private:
-    enum class Mode { None, Move, Resize };
+    // Pending: pressed, not yet moved beyond the drag distance.
+    enum class Mode { None, Pending, Move, Resize };
 
+    void startDrag(const QPoint &delta);
     void noteSystemDrag();
 
     QWidget &m_window;
     std::function<void(int)> m_setHeight;
     std::function<void()> m_relayout;
     Mode m_mode = Mode::None;
+    bool m_sizing = false;
+    // Where the press was, in the X11 root window's device pixels.
+    std::optional<QPoint> m_pressOnRoot;
     QPoint m_startGlobal;
     QPoint m_startPos;
     int m_startHeight = 0;

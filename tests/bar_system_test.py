@@ -407,6 +407,22 @@ def late_tray_is_joined():
         bar.check_output()
 
 
+def click_moves_nothing():
+    with harness.Desktop() as desk:
+        bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
+        desk.move_pointer(430, 305)
+        desk.xdotool("click", "1")  # press and release at once
+        desk.move_pointer(700, 500)
+        wait_ticks(bar, 2, "after the click")
+        expect(desk.geometry(wid)[:2] == (400, 300),
+               f"a click moved the bar (to {desk.geometry(wid)[:2]})")
+        # the next key reaches the bar: once, as no move loop may swallow it
+        desk.xdotool("windowactivate", "--sync", wid)
+        desk.xdotool("key", "--clearmodifiers", "ctrl+x")
+        expect(bar.wait_exit() == 0, "exit code not 0")
+        bar.check_output()
+
+
 def drag_bottom_edge_resizes():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=400, Top=300, Height=20, Snap=0)
@@ -531,7 +547,7 @@ TESTS = {f.__name__: f for f in (
     demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
     second_start_shows_the_first, help_viewer_gets_the_users_environment,
     bevel_edges_at_fractional_scales, status_notifier_item_names_the_program,
-    late_tray_is_joined)}
+    late_tray_is_joined, click_moves_nothing)}
 
 if __name__ == "__main__":
     harness.main(TESTS)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPoint>
+
+#include <optional>
+
+class QWindow;
+
+// The pointer on the X11 root window, in device pixels; nothing on other platforms.
+std::optional<QPoint> x11PointerOnRoot(const QWindow *window);
+
+// Asks an X11 window manager to move the window, or to size it from its bottom edge, as if the
+// left-button drag had begun at from (a root position from x11PointerOnRoot), so the window
+// keeps its place under the pointer however far the pointer went before this. False without
+// X11 or without a window manager that offers it.
+bool startWindowManagerDrag(QWindow *window, QPoint from, bool sizing);
