@@ -57,7 +57,8 @@ bool WindowDrag::press(QMouseEvent *event)
     m_startGlobal = event->globalPosition().toPoint();
     m_startPos = m_window.pos();
     m_startHeight = m_window.height();
-    m_pressOnRoot = x11PointerOnRoot(m_window.windowHandle());
+    // From the event, not the pointer: on a busy machine the pointer has gone on by now.
+    m_pressOnRoot = x11RootPosition(m_window.windowHandle(), event->position());
     return true;
 }
 

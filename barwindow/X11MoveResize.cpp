@@ -57,18 +57,20 @@ bool windowManagerOffers(xcb_connection_t *conn, xcb_atom_t feature)
 
 } // namespace
 
-std::optional<QPoint> x11PointerOnRoot(const QWindow *window)
+std::optional<QPoint> x11RootPosition(const QWindow *window, QPointF local)
 {
     xcb_connection_t *conn = x11Connection(window);
     if (!conn)
         return std::nullopt;
-    const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(conn, rootOf(conn));
-    xcb_query_pointer_reply_t *reply = xcb_query_pointer_reply(conn, cookie, nullptr);
+    const xcb_translate_coordinates_cookie_t cookie =
+        xcb_translate_coordinates(conn, xcb_window_t(window->winId()), rootOf(conn), 0, 0);
+    xcb_translate_coordinates_reply_t *reply =
+        xcb_translate_coordinates_reply(conn, cookie, nullptr);
     if (!reply)
         return std::nullopt;
-    const QPoint at(reply->root_x, reply->root_y);
+    const QPoint origin(reply->dst_x, reply->dst_y);
     free(reply);
-    return at;
+    return origin + (local * window->devicePixelRatio()).toPoint();
 }
 
 bool startWindowManagerDrag(QWindow *window, QPoint from, bool sizing)

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
 
 #include <optional>
 
 class QWindow;
 
-// The pointer on the X11 root window, in device pixels; nothing on other platforms.
-std::optional<QPoint> x11PointerOnRoot(const QWindow *window);
+// A point of the window (in its own logical coordinates) on the X11 root window, in device
+// pixels; nothing on other platforms.
+std::optional<QPoint> x11RootPosition(const QWindow *window, QPointF local);
 
 // Asks an X11 window manager to move the window, or to size it from its bottom edge, as if the
-// left-button drag had begun at from (a root position from x11PointerOnRoot), so the window
+// left-button drag had begun at from (a root position from x11RootPosition), so the window
 // keeps its place under the pointer however far the pointer went before this. False without
 // X11 or without a window manager that offers it.
 bool startWindowManagerDrag(QWindow *window, QPoint from, bool sizing);
