@@ -61,6 +61,13 @@ def centred(desk, wid):
     return (x, y) == (desk.width // 2 - w // 2, desk.height // 2 - h // 2)
 
 
+def wait_centred(desk, wid, what):
+    try:
+        wait_until(lambda: centred(desk, wid), 5, what)
+    except harness.Failure as e:
+        raise harness.Failure(f"{e}; the frame is at {frame(desk, wid)}") from None
+
+
 def press(desk, wid, *keys):
     desk.xdotool("windowactivate", "--sync", wid)
     for key in keys:
@@ -214,13 +221,13 @@ def quick_help_and_about_from_the_menu_keys():
         press(desk, wid, "ctrl+q")
         quick = wait_window_named(desk, bar, "Voltline Quick Help")
         expect(desk.geometry(quick)[2:] == (337, 302), f"quick help {desk.geometry(quick)}")
-        wait_until(lambda: centred(desk, quick), 5, "the quick help centred")
+        wait_centred(desk, quick, "the quick help centred")
         desk.xdotool("windowmove", "--sync", quick, 20, 40)
         press(desk, quick, "alt+c")
         wait_gone(desk, bar, "Voltline Quick Help")
         press(desk, bar.window(), "ctrl+q")
         quick = wait_window_named(desk, bar, "Voltline Quick Help")
-        wait_until(lambda: centred(desk, quick), 5, "the quick help centred again")
+        wait_centred(desk, quick, "the quick help centred again")
         press(desk, quick, "alt+c")
         wait_gone(desk, bar, "Voltline Quick Help")
 
