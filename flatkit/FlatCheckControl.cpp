@@ -1,7 +1,5 @@
 #include "FlatCheckControl.h"
 
-#include "AcceleratorFilter.h"
-#include "DialogCharEvent.h"
 #include "KitControl.h"
 
 #include <QMouseEvent>
@@ -12,9 +10,6 @@ FlatCheckControl::FlatCheckControl(QWidget *parent)
 {
     setGeometry(0, 0, 121, 17);
     setMouseTracking(true);
-    FColor = ParentColorOf(this);
-    PublishKitColor(this, FColor);
-    AcceleratorFilter::attach(this);
 }
 
 FlatCheckControl::~FlatCheckControl() = default;
@@ -40,60 +35,6 @@ void FlatCheckControl::SetColors(int index, TColor color)
     update();
 }
 
-void FlatCheckControl::SetAdvColors(int index, TAdvColors amount)
-{
-    switch (index) {
-    case 0:
-        FAdvColorFocused = amount;
-        break;
-    case 1:
-        FAdvColorDown = amount;
-        break;
-    case 2:
-        FAdvColorBorder = amount;
-        break;
-    default:
-        break;
-    }
-    CalcAdvColors();
-    update();
-}
-
-void FlatCheckControl::SetUseAdvColors(bool value)
-{
-    if (FUseAdvColors == value)
-        return;
-    FUseAdvColors = value;
-    SetParentColor(value);
-    CalcAdvColors();
-    update();
-}
-
-void FlatCheckControl::CalcAdvColors()
-{
-    if (!FUseAdvColors)
-        return;
-    FColorFocused = CalcAdvancedColor(FColor, FColorFocused, FAdvColorFocused, lighten);
-    FColorDown = CalcAdvancedColor(FColor, FColorDown, FAdvColorDown, darken);
-    FColorBorder = CalcAdvancedColor(FColor, FColorBorder, FAdvColorBorder, darken);
-}
-
-void FlatCheckControl::CMSysColorChange()
-{
-    if (FUseAdvColors) {
-        SetParentColor(true);
-        CalcAdvColors();
-    }
-    update();
-}
-
-void FlatCheckControl::CMParentColorChanged()
-{
-    if (FParentColor)
-        takeParentColor();
-    CMSysColorChange();
-}
-
 void FlatCheckControl::setLayoutRight(bool right)
 {
     FRightLayout = right;
@@ -104,27 +45,6 @@ void FlatCheckControl::SetTransparent(bool value)
 {
     FTransparent = value;
     update();
-}
-
-bool FlatCheckControl::TabStop() const
-{
-    return (focusPolicy() & Qt::TabFocus) != 0;
-}
-
-void FlatCheckControl::SetTabStop(bool value)
-{
-    // A left press focuses the control itself; Qt must not focus it on other buttons.
-    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
-}
-
-void FlatCheckControl::SetShowHint(bool value)
-{
-    KitControl::setShowHint(this, value);
-}
-
-void FlatCheckControl::SetParentShowHint(bool value)
-{
-    KitControl::setParentShowHint(this, value);
 }
 
 TColor FlatCheckControl::indicatorFill() const
@@ -261,56 +181,4 @@ void FlatCheckControl::CMEnabledChanged()
         RemoveMouseTimer();
     }
     update();
-}
-
-bool FlatCheckControl::event(QEvent *event)
-{
-    if (event->type() == DialogCharEvent::eventType()) {
-        auto *dialogChar = static_cast<DialogCharEvent *>(event);
-        if (CMDialogChar(dialogChar->character()))
-            dialogChar->setHandled();
-        return true;
-    }
-    if (KitControl::suppressHint(this, event))
-        return true;
-    if (event->type() == QEvent::ParentChange)
-        CMParentColorChanged();
-    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
-        AcceleratorFilter::attach(this);
-    return QWidget::event(event);
-}
-
-void FlatCheckControl::changeEvent(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-        CMEnabledChanged();
-        break;
-    case QEvent::FontChange:
-        update();
-        break;
-    case QEvent::PaletteChange:
-        CMParentColorChanged();
-        break;
-    case QEvent::ApplicationPaletteChange:
-        CMSysColorChange();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(event);
-}
-
-void FlatCheckControl::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    if (FTransparent)
-        update();
-}
-
-void FlatCheckControl::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (FTransparent)
-        update();
 }

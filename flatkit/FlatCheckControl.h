@@ -25,26 +25,19 @@ public:
     TColor ColorDown() const { return FColorDown; }
     TColor ColorBorder() const { return FColorBorder; }
 
-    // 0 AdvColorFocused (lighten), 1 AdvColorDown (darken), 2 AdvColorBorder (darken).
-    void SetAdvColors(int index, TAdvColors amount);
+    // SetAdvColors: 0 AdvColorFocused (lighten), 1 AdvColorDown (darken), 2 AdvColorBorder
+    // (darken).
     TAdvColors AdvColorFocused() const { return FAdvColorFocused; }
     TAdvColors AdvColorDown() const { return FAdvColorDown; }
     TAdvColors AdvColorBorder() const { return FAdvColorBorder; }
-    bool UseAdvColors() const { return FUseAdvColors; }
-    void SetUseAdvColors(bool value);
 
     // Right side: the indicator at the right edge and the caption right-aligned.
     bool RightLayout() const { return FRightLayout; }
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
 
-    bool TabStop() const;
-    void SetTabStop(bool value);
-
-    QString Hint() const { return toolTip(); }
-    void SetHint(const QString &hint) { setToolTip(hint); }
-    void SetShowHint(bool value);
-    void SetParentShowHint(bool value);
+    using FlatColorControl::SetTabStop;
+    using FlatColorControl::TabStop;
 
     // The indicator's rectangle (the box or the circle's bounds).
     virtual QRect indicatorRect() const = 0;
@@ -66,7 +59,6 @@ protected:
     virtual HoverTracking<FlatCheckControl> &tracking() const = 0;
     // Draws the indicator (within indicatorRect()) with the current fill.
     virtual void drawIndicator(QPainter &painter) = 0;
-    virtual bool CMDialogChar(QChar character) = 0;
     virtual void DoEnter();
     // The left button went up on the control (enabled).
     virtual void leftRelease(const QPoint &pos) = 0;
@@ -80,7 +72,9 @@ protected:
     TColor markColor() const { return FColorMark; }
     void RemoveMouseTimer();
 
-    bool event(QEvent *event) override;
+    std::span<const AdvColorSlot> advColorSlots() override { return m_advColorSlots; }
+    bool showsParent() const override { return FTransparent; }
+    void CMEnabledChanged() override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -88,9 +82,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
     bool FChecked = false;
     bool FMouseInside = false;
@@ -98,11 +89,6 @@ protected:
     bool FHasFocus = false;
 
 private:
-    void CalcAdvColors();
-    void CMEnabledChanged();
-    void CMSysColorChange();
-    void CMParentColorChanged();
-
     TColor FColorFocused = 0x00FFFFFF;
     TColor FColorDown = 0x00C5D6D9;
     TColor FColorMark = 0x00000000;
@@ -110,7 +96,9 @@ private:
     TAdvColors FAdvColorFocused = 10;
     TAdvColors FAdvColorDown = 10;
     TAdvColors FAdvColorBorder = 50;
-    bool FUseAdvColors = false;
+    const AdvColorSlot m_advColorSlots[3] = {{&FColorFocused, &FAdvColorFocused, lighten},
+                                             {&FColorDown, &FAdvColorDown, darken},
+                                             {&FColorBorder, &FAdvColorBorder, darken}};
     bool FRightLayout = false;
     bool FTransparent = false;
 };

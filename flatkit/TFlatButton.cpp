@@ -1,7 +1,5 @@
 #include "TFlatButton.h"
 
-#include "AcceleratorFilter.h"
-#include "DialogCharEvent.h"
 #include "KitControl.h"
 
 #include <QDialog>
@@ -38,9 +36,7 @@ TFlatButton::TFlatButton(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     SetTabStop(false);
-    takeParentColor();
     Tracking.addInstance();
-    AcceleratorFilter::attach(this);
 }
 
 TFlatButton::~TFlatButton()
@@ -71,61 +67,6 @@ void TFlatButton::SetColors(int index, TColor color)
         break;
     }
     update();
-}
-
-void TFlatButton::SetAdvColors(int index, TAdvColors amount)
-{
-    switch (index) {
-    case 0:
-        FAdvColorFocused = amount;
-        break;
-    case 1:
-        FAdvColorDown = amount;
-        break;
-    case 2:
-        FAdvColorBorder = amount;
-        break;
-    default:
-        break;
-    }
-    CalcAdvColors();
-    update();
-}
-
-void TFlatButton::SetUseAdvColors(bool value)
-{
-    if (FUseAdvColors == value)
-        return;
-    FUseAdvColors = value;
-    SetParentColor(value);
-    CalcAdvColors();
-    update();
-}
-
-void TFlatButton::CalcAdvColors()
-{
-    if (!FUseAdvColors)
-        return;
-    const TColor base = Color();
-    FColorFocused = CalcAdvancedColor(base, FColorFocused, FAdvColorFocused, lighten);
-    FColorDown = CalcAdvancedColor(base, FColorDown, FAdvColorDown, darken);
-    FColorBorder = CalcAdvancedColor(base, FColorBorder, FAdvColorBorder, darken);
-}
-
-void TFlatButton::CMSysColorChange()
-{
-    if (FUseAdvColors) {
-        SetParentColor(true);
-        CalcAdvColors();
-    }
-    update();
-}
-
-void TFlatButton::CMParentColorChanged()
-{
-    if (FParentColor)
-        takeParentColor();
-    CMSysColorChange();
 }
 
 void TFlatButton::SetTransparent(TTransparentMode mode)
@@ -244,27 +185,6 @@ void TFlatButton::SetSpacing(int value)
         return;
     FSpacing = value;
     update();
-}
-
-bool TFlatButton::TabStop() const
-{
-    return (focusPolicy() & Qt::TabFocus) != 0;
-}
-
-void TFlatButton::SetTabStop(bool value)
-{
-    // A left press focuses the control itself; Qt must not focus it on other buttons.
-    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
-}
-
-void TFlatButton::SetShowHint(bool value)
-{
-    KitControl::setShowHint(this, value);
-}
-
-void TFlatButton::SetParentShowHint(bool value)
-{
-    KitControl::setParentShowHint(this, value);
 }
 
 void TFlatButton::Click()
@@ -559,55 +479,4 @@ void TFlatButton::CMEnabledChanged()
     }
     UpdateTracking();
     update();
-}
-
-bool TFlatButton::event(QEvent *event)
-{
-    if (event->type() == DialogCharEvent::eventType()) {
-        if (CMDialogChar(static_cast<DialogCharEvent *>(event)->character()))
-            static_cast<DialogCharEvent *>(event)->setHandled();
-        return true;
-    }
-    if (KitControl::suppressHint(this, event))
-        return true;
-    if (event->type() == QEvent::ParentChange)
-        CMParentColorChanged();
-    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
-        AcceleratorFilter::attach(this);
-    return QWidget::event(event);
-}
-
-void TFlatButton::changeEvent(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-        CMEnabledChanged();
-        break;
-    case QEvent::FontChange:
-        update();
-        break;
-    case QEvent::PaletteChange:
-        CMParentColorChanged();
-        break;
-    case QEvent::ApplicationPaletteChange:
-        CMSysColorChange();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(event);
-}
-
-void TFlatButton::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    if (FTransparentMode != tmNone)
-        update();
-}
-
-void TFlatButton::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (FTransparentMode != tmNone)
-        update();
 }

@@ -36,13 +36,11 @@ public:
     TColor ColorHighLight() const { return FColorHighLight; }
     TColor ColorShadow() const { return FColorShadow; }
 
-    // 0 AdvColorFocused (lighten), 1 AdvColorDown (darken), 2 AdvColorBorder (darken).
-    void SetAdvColors(int index, TAdvColors amount);
+    // SetAdvColors: 0 AdvColorFocused (lighten), 1 AdvColorDown (darken), 2 AdvColorBorder
+    // (darken).
     TAdvColors AdvColorFocused() const { return FAdvColorFocused; }
     TAdvColors AdvColorDown() const { return FAdvColorDown; }
     TAdvColors AdvColorBorder() const { return FAdvColorBorder; }
-    bool UseAdvColors() const { return FUseAdvColors; }
-    void SetUseAdvColors(bool value);
 
     TTransparentMode TransparentMode() const { return FTransparentMode; }
     void SetTransparent(TTransparentMode mode);
@@ -69,20 +67,14 @@ public:
 
     int ModalResult = 0;
 
-    // Tab reaches the button only when TabStop is set; a left click always focuses it.
-    bool TabStop() const;
-    void SetTabStop(bool value);
-
-    QString Hint() const { return toolTip(); }
-    void SetHint(const QString &hint) { setToolTip(hint); }
-    void SetShowHint(bool value);
-    void SetParentShowHint(bool value);
+    using FlatColorControl::SetTabStop;
+    using FlatColorControl::TabStop;
 
     // Sets the dialog's modal result, then emits clicked(); see the class comment.
     void Click();
 
     // Accelerator: true when handled.
-    bool CMDialogChar(QChar character);
+    bool CMDialogChar(QChar character) override;
     void CMButtonPressed(int groupIndex, TFlatButton *sender);
 
     TFlatButtonState State() const { return FState; }
@@ -101,7 +93,9 @@ signals:
     void doubleClicked();
 
 protected:
-    bool event(QEvent *event) override;
+    std::span<const AdvColorSlot> advColorSlots() override { return m_advColorSlots; }
+    bool showsParent() const override { return FTransparentMode != tmNone; }
+    void CMEnabledChanged() override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -111,9 +105,6 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     friend class HoverTracking<TFlatButton>;
@@ -126,10 +117,6 @@ private:
     void RemoveMouseTimer();
     void UpdateTracking();
     void UpdateExclusive();
-    void CalcAdvColors();
-    void CMEnabledChanged();
-    void CMSysColorChange();
-    void CMParentColorChanged();
     bool inside(const QPoint &pos) const;
 
     static HoverTracking<TFlatButton> Tracking;
@@ -142,7 +129,9 @@ private:
     TAdvColors FAdvColorFocused = 10;
     TAdvColors FAdvColorDown = 10;
     TAdvColors FAdvColorBorder = 50;
-    bool FUseAdvColors = false;
+    const AdvColorSlot m_advColorSlots[3] = {{&FColorFocused, &FAdvColorFocused, lighten},
+                                             {&FColorDown, &FAdvColorDown, darken},
+                                             {&FColorBorder, &FAdvColorBorder, darken}};
     TTransparentMode FTransparentMode = tmNone;
     bool FDefault = false;
     bool FAllowAllUp = false;

@@ -53,16 +53,7 @@ void TFlatEdit::SetParentColor(bool value)
 
 void TFlatEdit::SetAdvColors(int index, TAdvColors amount)
 {
-    switch (index) {
-    case 0:
-        FAdvColorFocused = amount;
-        break;
-    case 1:
-        FAdvColorBorder = amount;
-        break;
-    default:
-        break;
-    }
+    storeAdvColor(m_advColorSlots, index, amount);
     if (FUseAdvColors) {
         CalcAdvColors();
         RedrawBorder();
@@ -84,8 +75,7 @@ void TFlatEdit::CalcAdvColors()
     if (!FUseAdvColors)
         return;
     // The edit shades from its own flat colour, not from Color.
-    FColorFocused = CalcAdvancedColor(FColorFlat, FColorFocused, FAdvColorFocused, lighten);
-    FColorBorder = CalcAdvancedColor(FColorFlat, FColorBorder, FAdvColorBorder, darken);
+    calcAdvColors(m_advColorSlots, FColorFlat);
 }
 
 void TFlatEdit::CMParentColorChanged()

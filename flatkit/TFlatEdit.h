@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdvColors.h"
 #include "Flatutilitys.h"
 
 #include <QLineEdit>
@@ -65,6 +66,8 @@ private:
     TAdvColors FAdvColorFocused = 10;
     TAdvColors FAdvColorBorder = 50;
     bool FUseAdvColors = false;
+    const AdvColorSlot m_advColorSlots[2] = {{&FColorFocused, &FAdvColorFocused, lighten},
+                                             {&FColorBorder, &FAdvColorBorder, darken}};
     TColor FColor = 0x00E1EAEB;
     bool FMouseInside = false;
     bool m_inRedraw = false;

@@ -1,7 +1,5 @@
 #include "TFlatGroupBox.h"
 
-#include "AcceleratorFilter.h"
-#include "DialogCharEvent.h"
 #include "KitControl.h"
 
 #include <QPainter>
@@ -25,9 +23,6 @@ TFlatGroupBox::TFlatGroupBox(QWidget *parent)
     // Paint covers the whole box.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setGeometry(0, 0, 185, 105);
-    FColor = ParentColorOf(this);
-    PublishKitColor(this, FColor);
-    AcceleratorFilter::attach(this);
 }
 
 void TFlatGroupBox::SetTransparent(bool value)
@@ -47,56 +42,6 @@ void TFlatGroupBox::SetColors(int index, TColor color)
     if (index == 0)
         FColorBorder = color;
     update();
-}
-
-void TFlatGroupBox::SetAdvColors(int index, TAdvColors amount)
-{
-    if (index == 0)
-        FAdvColorBorder = amount;
-    CalcAdvColors();
-    update();
-}
-
-void TFlatGroupBox::SetUseAdvColors(bool value)
-{
-    if (FUseAdvColors == value)
-        return;
-    FUseAdvColors = value;
-    SetParentColor(value);
-    CalcAdvColors();
-    update();
-}
-
-void TFlatGroupBox::CalcAdvColors()
-{
-    if (FUseAdvColors)
-        FColorBorder = CalcAdvancedColor(FColor, FColorBorder, FAdvColorBorder, darken);
-}
-
-void TFlatGroupBox::CMSysColorChange()
-{
-    if (FUseAdvColors) {
-        SetParentColor(true);
-        CalcAdvColors();
-    }
-    update();
-}
-
-void TFlatGroupBox::CMParentColorChanged()
-{
-    if (FParentColor)
-        takeParentColor();
-    CMSysColorChange();
-}
-
-void TFlatGroupBox::SetShowHint(bool value)
-{
-    KitControl::setShowHint(this, value);
-}
-
-void TFlatGroupBox::SetParentShowHint(bool value)
-{
-    KitControl::setParentShowHint(this, value);
 }
 
 bool TFlatGroupBox::CMDialogChar(QChar character)
@@ -158,54 +103,4 @@ void TFlatGroupBox::paintEvent(QPaintEvent *)
     const QImage image = Paint();
     QPainter painter(this);
     painter.drawImage(0, 0, image);
-}
-
-bool TFlatGroupBox::event(QEvent *event)
-{
-    if (event->type() == DialogCharEvent::eventType()) {
-        auto *dialogChar = static_cast<DialogCharEvent *>(event);
-        if (CMDialogChar(dialogChar->character()))
-            dialogChar->setHandled();
-        return true;
-    }
-    if (KitControl::suppressHint(this, event))
-        return true;
-    if (event->type() == QEvent::ParentChange)
-        CMParentColorChanged();
-    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
-        AcceleratorFilter::attach(this);
-    return QWidget::event(event);
-}
-
-void TFlatGroupBox::changeEvent(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-        update();
-        break;
-    case QEvent::PaletteChange:
-        CMParentColorChanged();
-        break;
-    case QEvent::ApplicationPaletteChange:
-        CMSysColorChange();
-        break;
-    default:
-        break;
-    }
-    QWidget::changeEvent(event);
-}
-
-void TFlatGroupBox::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    if (FTransparent)
-        update();
-}
-
-void TFlatGroupBox::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (FTransparent)
-        update();
 }

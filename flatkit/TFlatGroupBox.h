@@ -22,35 +22,22 @@ public:
     // 0 ColorBorder.
     void SetColors(int index, TColor color);
     TColor ColorBorder() const { return FColorBorder; }
-    // 0 AdvColorBorder (darken).
-    void SetAdvColors(int index, TAdvColors amount);
+    // SetAdvColors: 0 AdvColorBorder (darken).
     TAdvColors AdvColorBorder() const { return FAdvColorBorder; }
-    bool UseAdvColors() const { return FUseAdvColors; }
-    void SetUseAdvColors(bool value);
 
-    QString Hint() const { return toolTip(); }
-    void SetHint(const QString &hint) { setToolTip(hint); }
-    void SetShowHint(bool value);
-    void SetParentShowHint(bool value);
-
-    bool CMDialogChar(QChar character);
+    bool CMDialogChar(QChar character) override;
 
 protected:
-    bool event(QEvent *event) override;
+    std::span<const AdvColorSlot> advColorSlots() override { return m_advColorSlots; }
+    bool showsParent() const override { return FTransparent; }
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QImage Paint();
-    void CalcAdvColors();
-    void CMSysColorChange();
-    void CMParentColorChanged();
 
     bool FTransparent = false;
     TColor FColorBorder = 0x008396A0;
     TGroupBoxBorder FBorder = brFull;
     TAdvColors FAdvColorBorder = 50;
-    bool FUseAdvColors = false;
+    const AdvColorSlot m_advColorSlots[1] = {{&FColorBorder, &FAdvColorBorder, darken}};
 };

@@ -98,8 +98,7 @@ void TFlatProgressBar::SetAdvColors(int index, TAdvColors value)
 {
     // Derives the border again even for the same amount: a border set by SetColors since then
     // is replaced by the shade of Color.
-    if (index == 0)
-        FAdvColorBorder = value;
+    storeAdvColor(m_advColorSlots, index, value);
     CalcAdvColors();
     invalidate();
 }
@@ -135,7 +134,7 @@ void TFlatProgressBar::SetParentColor(bool value)
 void TFlatProgressBar::CalcAdvColors()
 {
     if (FUseAdvColors)
-        FColorBorder = CalcAdvancedColor(FColor, FColorBorder, FAdvColorBorder, darken);
+        calcAdvColors(m_advColorSlots, FColor);
 }
 
 void TFlatProgressBar::CMSysColorChange()

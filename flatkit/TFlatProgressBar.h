@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdvColors.h"
 #include "Flatutilitys.h"
 
 #include <QWidget>
@@ -77,6 +78,7 @@ private:
     TColor FColorBorder = 0x008396A0;
     TAdvColors FAdvColorBorder = 50;
     bool FUseAdvColors = false;
+    const AdvColorSlot m_advColorSlots[1] = {{&FColorBorder, &FAdvColorBorder, darken}};
     TProgressBarOrientation FOrientation = pbHorizontal;
     int FMin = 0;
     int FMax = 100;
