@@ -118,7 +118,11 @@ bool FlatColorControl::event(QEvent *event)
         CMParentColorChanged();
     if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
         AcceleratorFilter::attach(this);
-    return QWidget::event(event);
+    // QWidget passes the activation on to the children, after its own handling.
+    const bool result = QWidget::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+        hoverIfUnderPointer();
+    return result;
 }
 
 void FlatColorControl::changeEvent(QEvent *event)

@@ -41,6 +41,10 @@ protected:
     // Whether the control shows its parent through, and so must repaint when it moves.
     virtual bool showsParent() const = 0;
     virtual void CMEnabledChanged() { update(); }
+    // Hovered controls: takes the hot look when the pointer is over the control. Hover is
+    // otherwise learnt from mouse moves, and a window that appears under a resting pointer
+    // gets none, so its first click would find the control cold.
+    virtual void hoverIfUnderPointer() {}
 
     void CalcAdvColors();
     void CMSysColorChange();

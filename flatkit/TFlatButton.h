@@ -96,6 +96,7 @@ protected:
     std::span<const AdvColorSlot> advColorSlots() override { return m_advColorSlots; }
     bool showsParent() const override { return FTransparentMode != tmNone; }
     void CMEnabledChanged() override;
+    void hoverIfUnderPointer() override { Tracking.hoverStep(this, QCursor::pos()); }
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -253,6 +253,27 @@ TEST(TFlatCheckBox, SecondPressOfADoubleClickHoldsTheIndicatorDown)
     }
 }
 
+TEST(TFlatCheckBox, PointerRestingOnItWhenTheWindowIsActivated)
+{
+    // A dialog opened from a menu or a key with the pointer already where the box appears: on X
+    // the pointer's entry comes before the activation, while hover is still refused. The first
+    // click must toggle the box all the same, without a move before it.
+    Form form;
+    ASSERT_TRUE(showActive(form.window));
+    QApplication::setActiveWindow(nullptr);
+    QCursor::setPos(form.box->mapToGlobal(QPoint(50, 8)));
+    QTest::mouseMove(form.box, QPoint(50, 8));
+    ASSERT_FALSE(form.box->MouseInside());
+    ASSERT_TRUE(showActive(form.window));
+    EXPECT_TRUE(form.box->MouseInside());
+    EXPECT_FALSE(form.other->MouseInside());
+    QSignalSpy clicked(form.box, &TFlatCheckBox::clicked);
+    QTest::mousePress(form.box, Qt::LeftButton, {}, QPoint(50, 8));
+    QTest::mouseRelease(form.box, Qt::LeftButton, {}, QPoint(50, 8));
+    EXPECT_TRUE(form.box->Checked());
+    EXPECT_EQ(clicked.count(), 1);
+}
+
 TEST(TFlatCheckBox, NoHoverFlagWhileTheApplicationIsInactive)
 {
     Form form;
