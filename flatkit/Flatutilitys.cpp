@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -391,7 +392,13 @@ int GetFontHeight(const QFont &font)
 
 bool RectInRect(const QRect &a, const QRect &b)
 {
-    return a.intersects(b);
+    // QRect::intersects normalises an inverted rectangle and lets a zero-width one through;
+    // the classic intersection of the edges, right and bottom exclusive, does neither.
+    const int left = std::max(a.left(), b.left());
+    const int top = std::max(a.top(), b.top());
+    const int right = std::min(a.right() + 1, b.right() + 1);
+    const int bottom = std::min(a.bottom() + 1, b.bottom() + 1);
+    return left < right && top < bottom;
 }
 
 TColor ParentColorOf(const QWidget *control)

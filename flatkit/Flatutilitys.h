@@ -86,7 +86,8 @@ void CalcButtonLayout(const QFont &font, const QRect &client, const QPoint &offs
 quint16 Min(quint16 a, quint16 b); // the first when equal
 QFontMetrics GetFontMetrics(const QFont &font);
 int GetFontHeight(const QFont &font);
-// True when the two rectangles overlap; sharing only an edge is no overlap.
+// True when the two rectangles overlap in at least one pixel; sharing only an edge is no
+// overlap, and an empty or inverted rectangle overlaps nothing.
 bool RectInRect(const QRect &a, const QRect &b);
 
 // Colour inheritance between kit controls. A kit control that has a Color publishes it to its

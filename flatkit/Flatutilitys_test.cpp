@@ -397,6 +397,10 @@ TEST(SmallHelpers, RectInRectNeedsARealOverlap)
         {"partial overlap", KitRect(0, 0, 10, 10), KitRect(5, -5, 15, 5), true},
         {"containment", KitRect(0, 0, 10, 10), KitRect(2, 2, 3, 3), true},
         {"empty", KitRect(0, 0, 10, 10), KitRect(5, 5, 5, 5), false},
+        {"zero width inside", KitRect(0, 0, 10, 10), KitRect(5, 2, 5, 8), false},
+        {"zero height inside", KitRect(0, 0, 10, 10), KitRect(2, 5, 8, 5), false},
+        {"inverted across", KitRect(0, 0, 10, 10), KitRect(8, 8, 2, 2), false},
+        {"inverted horizontally", KitRect(0, 0, 10, 10), KitRect(8, 2, 2, 8), false},
         {"apart", KitRect(0, 0, 10, 10), KitRect(20, 20, 30, 30), false},
     };
     for (const Row &r : rows) {
