@@ -304,7 +304,9 @@ void TfrmMain::mnuBatteryStatusClick()
 
 void TfrmMain::setGaugeColor(quint32 color)
 {
-    ProgressBar->SetColors(0, color);
+    // Asked every second; the gauge repaints on every SetColors.
+    if (ProgressBar->ColorElement() != color)
+        ProgressBar->SetColors(0, color);
 }
 
 void TfrmMain::setGaugePosition(int position)

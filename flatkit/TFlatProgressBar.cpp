@@ -63,8 +63,8 @@ void TFlatProgressBar::SetSmooth(bool value)
 
 void TFlatProgressBar::SetTransparent(bool value)
 {
-    if (FTransparent == value)
-        return;
+    // Invalidates also when unchanged, unlike the value setters: a caller may use it to have
+    // the parent's new drawing show through.
     FTransparent = value;
     // Opaque, Qt skips painting what lies behind; transparent, the parent shows through.
     setAttribute(Qt::WA_OpaquePaintEvent, !FTransparent);
@@ -82,15 +82,12 @@ void TFlatProgressBar::SetOrientation(TProgressBarOrientation value)
 
 void TFlatProgressBar::SetColors(int index, TColor value)
 {
-    TColor *target = nullptr;
+    // Always invalidates, for an unknown index too; the strip, which sets the gauge colour
+    // every second, skips the call when the colour is the same.
     if (index == 0)
-        target = &FColorElement;
+        FColorElement = value;
     else if (index == 1)
-        target = &FColorBorder;
-    // Set once a second by the monitor; the same colour again draws the same pixels.
-    if (!target || *target == value)
-        return;
-    *target = value;
+        FColorBorder = value;
     invalidate();
 }
 

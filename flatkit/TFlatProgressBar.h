@@ -7,8 +7,8 @@
 
 // A flat gauge: a one-pixel frame around a fill (smooth) or a row of 8-pixel blocks. Position is
 // read as a percentage whatever Min and Max say; Max only caps StepIt and StepBy. A light widget
-// without a native window, repainted often: the value and colour setters return early when
-// nothing changes and painting allocates nothing.
+// without a native window, repainted often: the value setters return early when nothing
+// changes (SetColors and SetTransparent always repaint) and painting allocates nothing.
 class TFlatProgressBar : public QWidget {
     Q_OBJECT
 public:
@@ -37,7 +37,7 @@ public:
     void SetTransparent(bool value);
     // Swaps width and height when the orientation changes.
     void SetOrientation(TProgressBarOrientation value);
-    // 0: ColorElement (the fill), 1: ColorBorder; other indices store nothing.
+    // 0: ColorElement (the fill), 1: ColorBorder; other indices store nothing. Repaints always.
     void SetColors(int index, TColor value);
     // 0: AdvColorBorder. Runs CalcAdvColors whatever the index and the amount.
     void SetAdvColors(int index, TAdvColors value);

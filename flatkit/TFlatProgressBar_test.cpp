@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -342,7 +343,7 @@ bool waitFor(const std::function<bool()> &done)
     return done();
 }
 
-TEST(TFlatProgressBar, UnchangedValuesDoNotRepaint)
+TEST(TFlatProgressBar, UnchangedValuesDoNotRepaintButColorsAndTransparentAlways)
 {
     QWidget form;
     form.resize(200, 50);
@@ -352,20 +353,35 @@ TEST(TFlatProgressBar, UnchangedValuesDoNotRepaint)
     form.show();
     ASSERT_TRUE(waitFor([&] { return bar.paints > 0; }));
     QApplication::processEvents();
-    const int settled = bar.paints;
 
-    bar.SetPosition(40);
-    bar.SetColors(0, bar.ColorElement());
-    bar.SetColors(5, 0x123456);
-    bar.SetSmooth(true);
-    bar.SetTransparent(false);
-    bar.SetMin(0);
-    bar.SetMax(100);
-    QApplication::processEvents();
-    EXPECT_EQ(bar.paints, settled);
-
-    bar.SetPosition(41);
-    EXPECT_TRUE(waitFor([&] { return bar.paints > settled; }));
+    struct Row {
+        const char *name;
+        std::function<void(TFlatProgressBar &)> set;
+        bool repaints;
+    };
+    const Row rows[] = {
+        {"same position", [](auto &b) { b.SetPosition(40); }, false},
+        {"same smooth", [](auto &b) { b.SetSmooth(true); }, false},
+        {"same min", [](auto &b) { b.SetMin(0); }, false},
+        {"same max", [](auto &b) { b.SetMax(100); }, false},
+        {"same fill colour", [](auto &b) { b.SetColors(0, b.ColorElement()); }, true},
+        {"unknown colour index", [](auto &b) { b.SetColors(5, 0x123456); }, true},
+        {"same transparency", [](auto &b) { b.SetTransparent(false); }, true},
+        {"new position", [](auto &b) { b.SetPosition(41); }, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const int before = bar.paints;
+        row.set(bar);
+        if (row.repaints) {
+            EXPECT_TRUE(waitFor([&] { return bar.paints > before; }));
+        } else {
+            QApplication::processEvents();
+            EXPECT_EQ(bar.paints, before);
+        }
+    }
+    EXPECT_EQ(bar.ColorElement(), 0x00996633u);
+    EXPECT_EQ(bar.ColorBorder(), 0x008396A0u);
 }
 
 TEST(TFlatProgressBar, StepDrawsAtOnceOnTopOfWhatIsShown)
