@@ -158,12 +158,20 @@ TEST(TfrmMain, HeightIsLimitedAndWidthFollows)
     const struct {
         int asked, got;
     } rows[] = {{100, 48}, {3, 15}, {-5, 15}, {30, 30}};
+    rig.frm.show(); // a hidden window gets its resize events only when shown
+    settle();
     for (const auto &r : rows) {
         SCOPED_TRACE(r.asked);
         rig.frm.setWindowHeight(r.asked);
         EXPECT_EQ(rig.frm.height(), r.got);
         EXPECT_EQ(rig.frm.width(), rig.frm.layout().windowWidth);
         EXPECT_EQ(rig.frm.layout().IconWidth, r.got - 4);
+        // Another width (a window manager's, or the second pass of a resize) is laid out
+        // back to the strip's own, the parts where they were.
+        const QRect time = rig.frm.lblTime.geometry();
+        rig.frm.resize(rig.frm.width() + 9, rig.frm.height());
+        EXPECT_EQ(rig.frm.width(), rig.frm.layout().windowWidth);
+        EXPECT_EQ(rig.frm.lblTime.geometry(), time);
     }
 }
 
@@ -453,6 +461,25 @@ TEST(TfrmMain, SnapsOnlyWhenAllowed)
     blind.frm.move(300, 200);
     blind.frm.SnapToEdges();
     EXPECT_EQ(blind.frm.pos(), QPoint(300, 200));
+
+    // The tick pulls the bar only with Snap on and the bar neither minimised nor maximised.
+    const struct {
+        const char *name;
+        bool snap;
+        Qt::WindowState state;
+        bool pulled;
+    } rows[] = {{"snap on", true, Qt::WindowNoState, true},
+                {"snap off", false, Qt::WindowNoState, false},
+                {"minimised", true, Qt::WindowMinimized, false}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        Rig tick;
+        tick.frm.settings().Snap = r.snap;
+        tick.frm.move(8, 300);
+        tick.frm.setWindowState(r.state);
+        tick.frm.tmrComputeInfoTimer();
+        EXPECT_EQ(tick.frm.pos(), r.pulled ? QPoint(0, 300) : QPoint(8, 300));
+    }
 }
 
 TEST(TfrmMain, CloseSavesOnceAndRemovesTheIcon)

@@ -94,8 +94,11 @@ TEST(Hslutils, OutOfRangeInputsKeepTheLowByteAndNeverCrash)
     const TColor c = HSLRangeToRGB(0, 0, 250);
     EXPECT_EQ(c & 0xFF, (c >> 8) & 0xFF);
     EXPECT_EQ(c & 0xFF, TColor(266 & 0xFF)); // 250/240*255 = 265.6 -> 266
-    EXPECT_NO_FATAL_FAILURE(HSLtoRGB(std::numeric_limits<double>::quiet_NaN(), 0.5, 0.5));
-    EXPECT_NO_FATAL_FAILURE(HSLtoRGB(0.5, 0.5, std::numeric_limits<double>::infinity()));
+    // A NaN hue fails every test of the channel rule and takes its last branch, m1 (0.25).
+    EXPECT_EQ(HSLtoRGB(std::numeric_limits<double>::quiet_NaN(), 0.5, 0.5), 0x00404040u);
+    // An infinite lightness makes m1 and m2 NaN; a channel that is no number is 0.
+    EXPECT_EQ(HSLtoRGB(0.5, 0.5, std::numeric_limits<double>::infinity()), 0x00000000u);
+    EXPECT_EQ(HSLtoRGB(0.5, 0, std::numeric_limits<double>::infinity()), 0x00000000u);
 }
 
 struct AdvRow {
