@@ -283,6 +283,19 @@ bool isBelow(const QString &path, const QString &key)
 
 } // namespace
 
+QString decodeRegistryString(const QByteArray &data)
+{
+    if (data.size() % 2 == 0) {
+        for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
+            if (data[i] == '\0' && data[i + 1] == '\0')
+                return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData()),
+                                          i / 2);
+        }
+    }
+    const qsizetype nul = data.indexOf('\0');
+    return QString::fromUtf8(nul < 0 ? data : data.left(nul));
+}
+
 RegistryDocument RegistryDocument::parse(const QByteArray &input, bool *corrupt)
 {
     RegistryDocument doc;

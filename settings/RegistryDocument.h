@@ -24,6 +24,11 @@ struct RegistryValue {
     friend bool operator==(const RegistryValue &, const RegistryValue &) = default;
 };
 
+// The text of a string value's data, up to its terminator. A registry export writes the
+// string types in hex(N) form as UTF-16LE; their two-byte terminator (a zero 16-bit unit)
+// tells them apart from this store's own UTF-8, which never holds two NULs in a row.
+QString decodeRegistryString(const QByteArray &data);
+
 // The contents of the store file: sections of typed values in the registry export style.
 //
 //   Windows Registry Editor Version 5.00
@@ -35,7 +40,8 @@ struct RegistryValue {
 //   "Other"=hex(2):2f,74,6d,70,00
 //
 // Strings escape \\ \" \n \r \t and other control bytes as \xHH. hex(N) carries type N with
-// the raw bytes; for the string types those are UTF-8, not the UTF-16 of a Windows export.
+// the raw bytes; for the string types those are UTF-8, or the UTF-16LE of a Windows export
+// (see decodeRegistryString).
 // Key paths and value names compare without regard to case, as in the registry.
 // Lines that do not parse are kept verbatim where they stood and otherwise ignored.
 class RegistryDocument {

@@ -200,8 +200,7 @@ std::optional<QString> RegistryStore::readString(const QString &name)
         return QString();
     if (v->type != RegistryType::String && v->type != RegistryType::ExpandString)
         return std::nullopt;
-    const qsizetype nul = v->data.indexOf('\0');
-    return QString::fromUtf8(nul < 0 ? v->data : v->data.left(nul));
+    return decodeRegistryString(v->data);
 }
 
 bool RegistryStore::writeInteger(const QString &name, qint32 value)

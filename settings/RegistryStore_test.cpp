@@ -60,7 +60,15 @@ TEST_F(RegistryStoreTest, MissingKeyAndMissingValueDiffer)
 
 TEST_F(RegistryStoreTest, TypedReadsFailOnAnyOtherTypeOrSize)
 {
-    writeFile("[HKEY_CURRENT_USER\\K]\n"
+    // The registry editor exports an expandable string as hex(2) in UTF-16LE with a two-byte
+    // terminator, its byte list continued over several lines.
+    const QString exported = QStringLiteral("/usr/share/voltline/help file.html");
+    QByteArray utf16(reinterpret_cast<const char *>(exported.utf16()), exported.size() * 2);
+    QByteArray exportLine = "\"Export\"=hex(2):";
+    utf16.append(2, '\0');
+    for (qsizetype i = 0; i < utf16.size(); i += 25)
+        exportLine += utf16.mid(i, 25).toHex(',') + (i + 25 < utf16.size() ? ",\\\n  " : "\n");
+    writeFile("[HKEY_CURRENT_USER\\K]\n" + exportLine +
               "\"Dword\"=dword:00000007\n"
               "\"Zero\"=dword:00000000\n"
               "\"Neg\"=dword:fffffffd\n"
@@ -86,6 +94,7 @@ TEST_F(RegistryStoreTest, TypedReadsFailOnAnyOtherTypeOrSize)
         {"ShortDword", {}, {}, {}, {}},
         {"Text", {}, {}, {}, QStringLiteral("1")},
         {"Expand", {}, {}, {}, QStringLiteral("/x")},
+        {"Export", {}, {}, {}, QStringLiteral("/usr/share/voltline/help file.html")},
         {"Empty", {}, {}, {}, QString()},
         {"Double", {}, {}, double(1.09f), {}},
         {"Four", {}, {}, {}, {}},
