@@ -37,7 +37,7 @@ TEST(HelpTexts, TextBoxHoldsTheLinesUnchanged)
 {
     for (const QStringList *lines : {&MainHelpLines(), &ConfigHelpLines()}) {
         QWidget parent;
-        QTextEdit *box = CreateHelpTextBox(&parent, *lines);
+        QTextEdit *box = CreateHelpTextBox(&parent, *lines, QRect(7, 8, 321, 257));
         EXPECT_EQ(box->parent(), &parent);
         EXPECT_TRUE(box->isReadOnly());
         EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);

@@ -5,7 +5,10 @@
 #include "TfrmMainHelp.h"
 
 #include <QCloseEvent>
+#include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,6 +89,32 @@ TEST(HelpWindows, ConfigurationHelpReportsEveryWayOfClosing)
         w.show();
         EXPECT_TRUE(w.isVisible());
         EXPECT_FALSE(w.HelpClosed);
+    }
+}
+
+// "One row per line": with the fonts installed here, no row of either window wraps onto a
+// second one (a lone last word such as "is" or "less" on the next line).
+TEST(HelpWindows, NoRowWraps)
+{
+    TfrmMainHelp quick;
+    TfrmConfigHelp config;
+    const struct {
+        QWidget *window;
+        QTextEdit *box;
+    } windows[] = {{&quick, quick.RichEdit1}, {&config, config.txtConfigHelp}};
+    for (const auto &w : windows) {
+        SCOPED_TRACE(w.window->windowTitle().toStdString());
+        w.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window));
+        QTextDocument *doc = w.box->document();
+        int rows = 0;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next(), ++rows) {
+            ASSERT_NE(block.layout(), nullptr);
+            EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
+        }
+        EXPECT_EQ(rows, w.box->toPlainText().count(QLatin1Char('\n')) + 1);
+        // Fitting by a font too small to read would be no fit.
+        EXPECT_GE(w.box->font().pixelSize(), 9);
     }
 }
 

@@ -18,9 +18,8 @@ TfrmConfigHelp::TfrmConfigHelp(QWidget *parent)
     setFont(f);
     setFixedSize(336, 302);
 
-    txtConfigHelp = CreateHelpTextBox(this, ConfigHelpLines());
+    txtConfigHelp = CreateHelpTextBox(this, ConfigHelpLines(), QRect(7, 8, 321, 257));
     txtConfigHelp->setObjectName(QStringLiteral("txtConfigHelp"));
-    txtConfigHelp->setGeometry(7, 8, 321, 257);
 
     btnClose = new TFlatButton(this);
     btnClose->setObjectName(QStringLiteral("btnClose"));

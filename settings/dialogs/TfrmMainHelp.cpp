@@ -20,9 +20,8 @@ TfrmMainHelp::TfrmMainHelp(QWidget *parent)
     setFont(f);
     setFixedSize(337, 302);
 
-    RichEdit1 = CreateHelpTextBox(this, MainHelpLines());
+    RichEdit1 = CreateHelpTextBox(this, MainHelpLines(), QRect(6, 8, 325, 257));
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(6, 8, 325, 257);
 
     btnClose = new TFlatButton(this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
