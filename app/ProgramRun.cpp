@@ -11,6 +11,7 @@
 #include "StripWorkAreaSource.h"
 #include "TFlatHint.h"
 #include "TfrmMain.h"
+#include "VersionTexts.h"
 #include "VoltlineApplication.h"
 
 #include <QFileInfo>
@@ -64,8 +65,8 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
     // The name trays show for the program (a StatusNotifierItem's title); the desktop entry
     // ties its windows to the launcher's, also on Wayland.
     app.setApplicationName(QStringLiteral("Voltline"));
-    app.setDesktopFileName(QStringLiteral("voltline"));
-    app.setApplicationVersion(QStringLiteral("1.10"));
+    app.setDesktopFileName(QStringLiteral("org.quorvex.Voltline"));
+    app.setApplicationVersion(QLatin1String(VersionText));
     app.setWindowIcon(appQIcon());
     // A hidden tray bar must survive the closing of a message box; the bar's close ends the run.
     app.setQuitOnLastWindowClosed(false);
@@ -84,7 +85,7 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 
         TfrmMain frmMain(stripSource, store, *shutdown, std::make_unique<QtTrayIcon>());
         stripSource.setStrip(&frmMain);
-        frmMain.setApplicationTitle(QStringLiteral("Voltline 1.10"));
+        frmMain.setApplicationTitle(QStringLiteral("Voltline ") + QLatin1String(VersionText));
         TFlatHint::SetMainForm(&frmMain); // every hint takes its looks from the bar's FlatHint
         std::unique_ptr<QWidget> frmMainHelp(createQuickHelpWindow());
         frmMain.setQuickHelpWindow(frmMainHelp.get());

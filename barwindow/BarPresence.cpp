@@ -11,24 +11,32 @@
 
 namespace {
 
-const QString kAddTip = QStringLiteral("Voltline 1.09\nLeft click: Restore\nRight click: Menu");
+// The tips have always named this version, whatever the program's own.
+const QString kTipPrefix = QStringLiteral("Voltline 1.09\n");
+const QString kAddTip = kTipPrefix + QStringLiteral("Left click: Restore\nRight click: Menu");
 
 QString trayTipFor(QChar state)
 {
+    QString status;
     switch (state.unicode()) {
     case 'A':
-        return QStringLiteral("Voltline 1.09\nStatus: AC - Full\nLeft: Restore\nRight: Menu");
+        status = QStringLiteral("Status: AC - Full\n");
+        break;
     case 'C':
-        return QStringLiteral("Voltline 1.09\nStatus: Charging\nLeft: Restore\nRight: Menu");
+        status = QStringLiteral("Status: Charging\n");
+        break;
     case 'F':
     case 'H':
     case 'E':
-        return QStringLiteral("Voltline 1.09\nStatus: Battery\nLeft: Restore\nRight: Menu");
+        status = QStringLiteral("Status: Battery\n");
+        break;
     case 'W':
-        return QStringLiteral("Voltline 1.09\nStatus: Warning\nLeft: Restore\nRight: Menu");
+        status = QStringLiteral("Status: Warning\n");
+        break;
     default:
-        return QStringLiteral("Voltline 1.09\nLeft: Restore\nRight: Menu");
+        break;
     }
+    return kTipPrefix + status + QStringLiteral("Left: Restore\nRight: Menu");
 }
 
 // The tray and task list show the application icon for 'N' (never the cross).
