@@ -17,17 +17,6 @@ namespace {
 constexpr int kSecondsPerPercent = 3;
 constexpr int kLowest = 20;
 
-quint8 levelFlag(int percent)
-{
-    if (percent > 66)
-        return 1;
-    if (percent < 5)
-        return 4;
-    if (percent < 33)
-        return 2;
-    return 0;
-}
-
 QList<PowerStatusReading> demoScript()
 {
     QList<PowerStatusReading> readings;
@@ -36,9 +25,9 @@ QList<PowerStatusReading> demoScript()
             readings.append({ac, flag, quint8(percent), ac ? -1 : percent * 90});
     };
     for (int p = 100; p >= kLowest; --p)
-        add(0, levelFlag(p), p);
+        add(0, batteryLevelFlag(p), p);
     for (int p = kLowest; p < 100; ++p)
-        add(1, quint8(levelFlag(p) | 8), p);
+        add(1, quint8(batteryLevelFlag(p) | 8), p);
     add(1, 1, 100);
     return readings;
 }

@@ -13,6 +13,24 @@ struct PowerStatusReading {
     bool ChargeBridged = false;
 };
 
+// Battery levels in percent: the level bits of BatteryFlag, and the strip's state letters
+// (above high 'F', above low 'H', else 'E').
+inline constexpr int kBatteryHighAbove = 66;
+inline constexpr int kBatteryLowBelow = 33;
+inline constexpr int kBatteryCriticalBelow = 5;
+
+// The level bits of BatteryFlag for a percentage: 1 high, 4 critical, 2 low, 0 in between.
+constexpr quint8 batteryLevelFlag(int percent)
+{
+    if (percent > kBatteryHighAbove)
+        return 1;
+    if (percent < kBatteryCriticalBelow)
+        return 4;
+    if (percent < kBatteryLowBelow)
+        return 2;
+    return 0;
+}
+
 // The desktop work area; right and bottom are exclusive.
 struct WorkAreaRect {
     qint32 Left = 0;

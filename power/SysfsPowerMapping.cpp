@@ -252,16 +252,7 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
     if (!percent && !anyStatusKnown) {
         r.BatteryFlag = 255;
     } else {
-        quint8 flag = 0;
-        if (percent) {
-            const int p = r.BatteryLifePercent;
-            if (p > 66)
-                flag = 1;
-            else if (p < 5)
-                flag = 4;
-            else if (p < 33)
-                flag = 2;
-        }
+        quint8 flag = percent ? batteryLevelFlag(r.BatteryLifePercent) : 0;
         if (anyCharging)
             flag |= 8;
         r.BatteryFlag = flag;
