@@ -32,11 +32,7 @@ void applyConfiguration(const ConfigExchange &dialog, ConfigurationTarget &targe
     s.ShowRaised = dialog.ShowRaised;
     target.applyBevelStyle(s.ShowRaised);
     if (dialog.ResetStatistics) {
-        DischargeStatistics &st = target.statistics();
-        st.DrainTime = 120;
-        st.DrainTaken = 3;
-        st.ChargeTime = 120;
-        st.ChargeTaken = 3;
+        target.statistics() = DischargeStatistics{}; // the store's first-start values
         target.LearnAndEstimate();
     }
     s.WarnPercent = dialog.WarnPercent;

@@ -8,20 +8,20 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
 #include <limits>
+#include <optional>
+#include <variant>
+#include <vector>
 
 namespace {
 
 const QString kConfigurationKey = QStringLiteral("\\Software\\Quorvex\\Voltline\\Configuration");
 const QString kStatsKey = QStringLiteral("\\Software\\Quorvex\\Voltline\\Stats");
 
-constexpr float kDefaultVers = 1.09f;
-constexpr int kDefaultHeight = 20;
-constexpr qint32 kDefaultTime = 120;
-constexpr qint32 kDefaultTaken = 3;
 constexpr qint32 kTakenLimit = 1999999999;
 constexpr qint32 kTakenRestart = 1000000000;
 
@@ -45,20 +45,235 @@ std::optional<float> toVers(std::optional<double> stored)
     return float(v);
 }
 
-void writeWindowConfiguration(RegistryStore &reg, const SettingsWindow &window,
-                              const BarSettings &settings)
+enum class Section { Configuration, Stats };
+enum class Kind { Integer, Bool, Vers, Text };
+using Value = std::variant<qint32, bool, float, QString>;
+
+struct Fields {
+    SettingsWindow &window;
+    BarSettings &settings;
+    DischargeStatistics &stats;
+};
+struct ConstFields {
+    const SettingsWindow &window;
+    const BarSettings &settings;
+    const DischargeStatistics &stats;
+};
+
+// One stored value: where it lives, its type, its default when its key is missing (a first
+// start) and when the value itself is missing or unreadable (none: the field keeps what it
+// holds), and where the saves write it. LoadSettings reads the rows in this order.
+struct StoredValue {
+    Section section;
+    QString name;
+    Kind kind;
+    std::optional<Value> firstStart;
+    std::optional<Value> unreadable;
+    int saveOrder;      // position among the writes of SaveSettings; -1: never written
+    bool configuration; // SaveConfiguration writes it too, in the same order
+    void (*apply)(Fields &, const Value &);
+    Value (*current)(const ConstFields &);
+};
+
+constexpr int kNever = -1;
+
+const std::vector<StoredValue> &storedValues()
 {
-    guarded([&] { reg.writeInteger(QStringLiteral("Top"), window.windowTop()); });
-    guarded([&] { reg.writeInteger(QStringLiteral("Left"), window.windowLeft()); });
-    guarded([&] { reg.writeInteger(QStringLiteral("Height"), window.windowHeight()); });
-    guarded([&] { reg.writeBool(QStringLiteral("Snap"), settings.Snap); });
-    guarded([&] { reg.writeBool(QStringLiteral("AlwaysOnTop"), window.alwaysOnTopChecked()); });
-    guarded([&] { reg.writeBool(QStringLiteral("ShowRaised"), settings.ShowRaised); });
-    guarded([&] { reg.writeBool(QStringLiteral("PopupBoxStatus"), settings.PopupBoxStatus); });
-    guarded([&] {
-        reg.writeBool(QStringLiteral("RunAtWindowsStartUp"), settings.RunAtWindowsStartUp);
-    });
-    guarded([&] { reg.writeBool(QStringLiteral("ShowInSysTray"), settings.ShowInSysTray); });
+    using S = Section;
+    using K = Kind;
+    // The statistics start, and a "Reset!" restarts them, from the struct's own values.
+    const DischargeStatistics kStats;
+    static const std::vector<StoredValue> rows = {
+        {S::Configuration, QStringLiteral("Vers"), K::Vers, 1.09f, 1.09f, 0, false,
+         [](Fields &f, const Value &v) { f.settings.Vers = std::get<float>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.Vers; }},
+        {S::Configuration,
+         QStringLiteral("Top"),
+         K::Integer,
+         {},
+         {},
+         1,
+         true,
+         [](Fields &f, const Value &v) { f.window.setWindowTop(std::get<qint32>(v)); },
+         [](const ConstFields &f) -> Value { return qint32(f.window.windowTop()); }},
+        {S::Configuration,
+         QStringLiteral("Left"),
+         K::Integer,
+         {},
+         {},
+         2,
+         true,
+         [](Fields &f, const Value &v) { f.window.setWindowLeft(std::get<qint32>(v)); },
+         [](const ConstFields &f) -> Value { return qint32(f.window.windowLeft()); }},
+        {S::Configuration, QStringLiteral("Height"), K::Integer, qint32(20), qint32(20), 3, true,
+         [](Fields &f, const Value &v) { f.window.setWindowHeight(std::get<qint32>(v)); },
+         [](const ConstFields &f) -> Value { return qint32(f.window.windowHeight()); }},
+        {S::Configuration, QStringLiteral("Snap"), K::Bool, true, true, 4, true,
+         [](Fields &f, const Value &v) { f.settings.Snap = std::get<bool>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.Snap; }},
+        {S::Configuration, QStringLiteral("AlwaysOnTop"), K::Bool, true, true, 5, true,
+         [](Fields &f, const Value &v) { f.window.setAlwaysOnTopChecked(std::get<bool>(v)); },
+         [](const ConstFields &f) -> Value { return f.window.alwaysOnTopChecked(); }},
+        {S::Configuration, QStringLiteral("PopupBoxStatus"), K::Bool, false, false, 7, true,
+         [](Fields &f, const Value &v) { f.settings.PopupBoxStatus = std::get<bool>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.PopupBoxStatus; }},
+        {S::Configuration, QStringLiteral("RunAtWindowsStartUp"), K::Bool, true, true, 8, true,
+         [](Fields &f, const Value &v) { f.settings.RunAtWindowsStartUp = std::get<bool>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.RunAtWindowsStartUp; }},
+        {S::Configuration, QStringLiteral("ShowRaised"), K::Bool, true, true, 6, true,
+         [](Fields &f, const Value &v) { f.settings.ShowRaised = std::get<bool>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.ShowRaised; }},
+        {S::Configuration, QStringLiteral("ShowInSysTray"), K::Bool, true, true, 9, true,
+         [](Fields &f, const Value &v) { f.settings.ShowInSysTray = std::get<bool>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.ShowInSysTray; }},
+        {S::Configuration,
+         QStringLiteral("WarnPercent"),
+         K::Integer,
+         qint32(25),
+         {},
+         10,
+         false,
+         [](Fields &f, const Value &v) { f.settings.WarnPercent = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.WarnPercent; }},
+        {S::Configuration,
+         QStringLiteral("ShutdownPercent"),
+         K::Integer,
+         qint32(0),
+         {},
+         11,
+         false,
+         [](Fields &f, const Value &v) { f.settings.ShutdownPercent = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.ShutdownPercent; }},
+        // Written by the installation only; a missing value reads as empty.
+        {S::Configuration,
+         QStringLiteral("HelpPath"),
+         K::Text,
+         {},
+         {},
+         kNever,
+         false,
+         [](Fields &f, const Value &v) { f.settings.HelpPath = std::get<QString>(v); },
+         [](const ConstFields &f) -> Value { return f.settings.HelpPath; }},
+        // Honoured once: every save clears it.
+        {S::Configuration,
+         QStringLiteral("FirstRun"),
+         K::Bool,
+         {},
+         false,
+         12,
+         false,
+         [](Fields &f, const Value &v) { f.settings.FirstRun = std::get<bool>(v); },
+         [](const ConstFields &) -> Value { return false; }},
+        {S::Stats, QStringLiteral("DrainTime"), K::Integer, kStats.DrainTime, kStats.DrainTime, 13,
+         false, [](Fields &f, const Value &v) { f.stats.DrainTime = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.stats.DrainTime; }},
+        {S::Stats, QStringLiteral("DrainTaken"), K::Integer, kStats.DrainTaken, kStats.DrainTaken,
+         14, false, [](Fields &f, const Value &v) { f.stats.DrainTaken = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.stats.DrainTaken; }},
+        {S::Stats, QStringLiteral("ChargeTime"), K::Integer, kStats.ChargeTime, kStats.ChargeTime,
+         15, false, [](Fields &f, const Value &v) { f.stats.ChargeTime = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.stats.ChargeTime; }},
+        {S::Stats, QStringLiteral("ChargeTaken"), K::Integer, kStats.ChargeTaken,
+         kStats.ChargeTaken, 16, false,
+         [](Fields &f, const Value &v) { f.stats.ChargeTaken = std::get<qint32>(v); },
+         [](const ConstFields &f) -> Value { return f.stats.ChargeTaken; }},
+    };
+    return rows;
+}
+
+// The rows in the order the saves write them.
+const std::vector<const StoredValue *> &saveSequence()
+{
+    static const std::vector<const StoredValue *> sequence = [] {
+        std::vector<const StoredValue *> rows;
+        for (const StoredValue &row : storedValues()) {
+            if (row.saveOrder != kNever)
+                rows.push_back(&row);
+        }
+        std::sort(rows.begin(), rows.end(), [](const StoredValue *a, const StoredValue *b) {
+            return a->saveOrder < b->saveOrder;
+        });
+        return rows;
+    }();
+    return sequence;
+}
+
+const QString &keyOf(Section section)
+{
+    return section == Section::Configuration ? kConfigurationKey : kStatsKey;
+}
+
+template<typename T> std::optional<Value> asValue(std::optional<T> read)
+{
+    if (!read)
+        return std::nullopt;
+    return Value(*read);
+}
+
+std::optional<Value> readValue(RegistryStore &reg, const StoredValue &row)
+{
+    switch (row.kind) {
+    case Kind::Integer:
+        return asValue(reg.readInteger(row.name));
+    case Kind::Bool:
+        return asValue(reg.readBool(row.name));
+    case Kind::Vers:
+        return asValue(toVers(reg.readDouble(row.name)));
+    case Kind::Text:
+        return asValue(reg.readString(row.name));
+    }
+    return std::nullopt;
+}
+
+void writeValue(RegistryStore &reg, const StoredValue &row, const Value &value)
+{
+    switch (row.kind) {
+    case Kind::Integer:
+        reg.writeInteger(row.name, std::get<qint32>(value));
+        break;
+    case Kind::Bool:
+        reg.writeBool(row.name, std::get<bool>(value));
+        break;
+    case Kind::Vers:
+        // Single precision widened: 1.09 is stored as 1.090000033378601.
+        reg.writeDouble(row.name, double(std::get<float>(value)));
+        break;
+    case Kind::Text:
+        reg.writeString(row.name, std::get<QString>(value));
+        break;
+    }
+}
+
+// Reads one key's values into the fields; false when the key is missing (every field then
+// takes its first-start default).
+bool loadSection(RegistryStore &reg, Section section, Fields &fields)
+{
+    const bool opened = reg.openKey(keyOf(section), false);
+    for (const StoredValue &row : storedValues()) {
+        if (row.section != section)
+            continue;
+        guarded([&] {
+            std::optional<Value> value = opened ? readValue(reg, row) : std::nullopt;
+            if (!value)
+                value = opened ? row.unreadable : row.firstStart;
+            if (value)
+                row.apply(fields, *value);
+        });
+    }
+    reg.closeKey();
+    return opened;
+}
+
+void saveSection(RegistryStore &reg, Section section, const ConstFields &fields,
+                 bool configurationOnly)
+{
+    if (reg.openKey(keyOf(section), true)) {
+        for (const StoredValue *row : saveSequence()) {
+            if (row->section == section && (row->configuration || !configurationOnly))
+                guarded([&] { writeValue(reg, *row, row->current(fields)); });
+        }
+    }
+    reg.closeKey();
 }
 
 } // namespace
@@ -98,106 +313,13 @@ void SettingsStore::LoadSettings(SettingsWindow &window, BarSettings &settings,
                                  DischargeStatistics &stats)
 {
     RegistryStore reg(m_paths.registryFile);
-
-    if (reg.openKey(kConfigurationKey, false)) {
-        guarded([&] {
-            settings.Vers = toVers(reg.readDouble(QStringLiteral("Vers"))).value_or(kDefaultVers);
-        });
-        guarded([&] {
-            if (const auto top = reg.readInteger(QStringLiteral("Top")))
-                window.setWindowTop(*top);
-        });
-        guarded([&] {
-            if (const auto left = reg.readInteger(QStringLiteral("Left")))
-                window.setWindowLeft(*left);
-        });
-        guarded([&] {
-            window.setWindowHeight(
-                reg.readInteger(QStringLiteral("Height")).value_or(kDefaultHeight));
-        });
-        guarded([&] { settings.Snap = reg.readBool(QStringLiteral("Snap")).value_or(true); });
-        guarded([&] {
-            window.setAlwaysOnTopChecked(
-                reg.readBool(QStringLiteral("AlwaysOnTop")).value_or(true));
-        });
-        guarded([&] {
-            settings.PopupBoxStatus =
-                reg.readBool(QStringLiteral("PopupBoxStatus")).value_or(false);
-        });
-        guarded([&] {
-            settings.RunAtWindowsStartUp =
-                reg.readBool(QStringLiteral("RunAtWindowsStartUp")).value_or(true);
-        });
-        guarded([&] {
-            settings.ShowRaised = reg.readBool(QStringLiteral("ShowRaised")).value_or(true);
-        });
-        guarded([&] {
-            settings.ShowInSysTray = reg.readBool(QStringLiteral("ShowInSysTray")).value_or(true);
-        });
-        guarded([&] {
-            if (const auto v = reg.readInteger(QStringLiteral("WarnPercent")))
-                settings.WarnPercent = *v;
-        });
-        guarded([&] {
-            if (const auto v = reg.readInteger(QStringLiteral("ShutdownPercent")))
-                settings.ShutdownPercent = *v;
-        });
-        guarded([&] {
-            const QString name = QStringLiteral("HelpPath");
-            if (!reg.readValue(name))
-                readInstalledHelp(settings);
-            else if (const auto v = reg.readString(name))
-                settings.HelpPath = *v;
-        });
-        guarded([&] {
-            const QString name = QStringLiteral("FirstRun");
-            settings.FirstRun = reg.readValue(name) ? reg.readBool(name).value_or(false)
-                                                    : installedFirstRun().value_or(false);
-        });
-    } else {
-        // First start: position, HelpPath and FirstRun keep their built-in values.
-        settings.Vers = kDefaultVers;
-        window.setWindowHeight(kDefaultHeight);
-        settings.Snap = true;
-        window.setAlwaysOnTopChecked(true);
-        settings.PopupBoxStatus = false;
-        settings.RunAtWindowsStartUp = true;
-        settings.ShowRaised = true;
-        settings.ShowInSysTray = true;
-        settings.WarnPercent = 25;
-        settings.ShutdownPercent = 0;
-        guarded([&] { readInstalledHelp(settings); });
-        guarded([&] {
-            if (const auto v = installedFirstRun())
-                settings.FirstRun = *v;
-        });
+    Fields fields{window, settings, stats};
+    const bool stored = loadSection(reg, Section::Configuration, fields);
+    applyInstalledDefaults(reg, settings);
+    if (!stored)
         ApplyRunAtStartup(settings.RunAtWindowsStartUp);
-    }
-    reg.closeKey();
-
     stats = DischargeStatistics{};
-    if (reg.openKey(kStatsKey, false)) {
-        guarded([&] {
-            stats.DrainTime = reg.readInteger(QStringLiteral("DrainTime")).value_or(kDefaultTime);
-        });
-        guarded([&] {
-            stats.DrainTaken =
-                reg.readInteger(QStringLiteral("DrainTaken")).value_or(kDefaultTaken);
-        });
-        guarded([&] {
-            stats.ChargeTime = reg.readInteger(QStringLiteral("ChargeTime")).value_or(kDefaultTime);
-        });
-        guarded([&] {
-            stats.ChargeTaken =
-                reg.readInteger(QStringLiteral("ChargeTaken")).value_or(kDefaultTaken);
-        });
-    } else {
-        stats.DrainTime = kDefaultTime;
-        stats.DrainTaken = kDefaultTaken;
-        stats.ChargeTime = kDefaultTime;
-        stats.ChargeTaken = kDefaultTaken;
-    }
-    reg.closeKey();
+    loadSection(reg, Section::Stats, fields);
 
     window.applyStackingStyle();
     window.applyBevelStyle(settings.ShowRaised);
@@ -239,26 +361,30 @@ std::optional<bool> SettingsStore::installedFirstRun() const
     return defaults ? defaults->readBool(name) : std::nullopt;
 }
 
+// Values the user's store lacks come from the installation's read-only defaults, if any.
+void SettingsStore::applyInstalledDefaults(RegistryStore &reg, BarSettings &settings) const
+{
+    const bool opened = reg.openKey(kConfigurationKey, false);
+    guarded([&] {
+        if (!opened || !reg.readValue(QStringLiteral("HelpPath")))
+            readInstalledHelp(settings);
+    });
+    guarded([&] {
+        if (opened && reg.readValue(QStringLiteral("FirstRun")))
+            return;
+        if (const auto v = installedFirstRun())
+            settings.FirstRun = *v;
+    });
+    reg.closeKey();
+}
+
 bool SettingsStore::SaveSettings(const SettingsWindow &window, const BarSettings &settings,
                                  const DischargeStatistics &stats)
 {
     RegistryStore reg(m_paths.registryFile);
-    if (reg.openKey(kConfigurationKey, true)) {
-        guarded([&] { reg.writeDouble(QStringLiteral("Vers"), double(settings.Vers)); });
-        writeWindowConfiguration(reg, window, settings);
-        guarded([&] { reg.writeInteger(QStringLiteral("WarnPercent"), settings.WarnPercent); });
-        guarded(
-            [&] { reg.writeInteger(QStringLiteral("ShutdownPercent"), settings.ShutdownPercent); });
-        guarded([&] { reg.writeBool(QStringLiteral("FirstRun"), false); });
-    }
-    reg.closeKey();
-    if (reg.openKey(kStatsKey, true)) {
-        guarded([&] { reg.writeInteger(QStringLiteral("DrainTime"), stats.DrainTime); });
-        guarded([&] { reg.writeInteger(QStringLiteral("DrainTaken"), stats.DrainTaken); });
-        guarded([&] { reg.writeInteger(QStringLiteral("ChargeTime"), stats.ChargeTime); });
-        guarded([&] { reg.writeInteger(QStringLiteral("ChargeTaken"), stats.ChargeTaken); });
-    }
-    reg.closeKey();
+    const ConstFields fields{window, settings, stats};
+    saveSection(reg, Section::Configuration, fields, false);
+    saveSection(reg, Section::Stats, fields, false);
     return commit(reg);
 }
 
@@ -281,9 +407,8 @@ bool SettingsStore::commit(RegistryStore &reg)
 bool SettingsStore::SaveConfiguration(const SettingsWindow &window, const BarSettings &settings)
 {
     RegistryStore reg(m_paths.registryFile);
-    if (reg.openKey(kConfigurationKey, true))
-        writeWindowConfiguration(reg, window, settings);
-    reg.closeKey();
+    const DischargeStatistics unused;
+    saveSection(reg, Section::Configuration, {window, settings, unused}, true);
     return commit(reg);
 }
 

@@ -59,6 +59,7 @@ private:
     std::optional<RegistryStore> installedDefaults(const QString &name) const;
     void readInstalledHelp(BarSettings &settings) const;
     std::optional<bool> installedFirstRun() const;
+    void applyInstalledDefaults(RegistryStore &reg, BarSettings &settings) const;
 
     StorePaths m_paths;
     bool m_lockFailureReported = false; // once per spell of failures, not every second
