@@ -10,10 +10,10 @@ import signal
 import subprocess
 
 import harness
+from bar_system_test import store_path, write_store
 from harness import Failure, wait_until
 
 BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
-CONFIG_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Configuration]"
 
 
 def expect(cond, message):
@@ -48,18 +48,6 @@ def battery(percent, status="Discharging"):
 
 
 ADAPTER_OFFLINE = {"type": "Mains", "online": 0}
-
-
-def store_path(desk):
-    return os.path.join(desk.config_home, "voltline", "user.reg")
-
-
-def write_store(desk, **values):
-    os.makedirs(os.path.dirname(store_path(desk)), exist_ok=True)
-    lines = ["Windows Registry Editor Version 5.00", "", CONFIG_KEY]
-    lines += [f'"{k}"=dword:{v & 0xffffffff:08x}' for k, v in values.items()]
-    with open(store_path(desk), "w") as f:
-        f.write("\n".join(lines) + "\n")
 
 
 def seconds_pass(bar, count):
