@@ -3,6 +3,7 @@
 #include "DialogLauncher.h"
 #include "EdgeSnapping.h"
 #include "Monitor.h"
+#include "QuietPropertyEvents.h"
 #include "SettingsStore.h"
 #include "StateIcons.h"
 #include "TColor.h"
@@ -50,6 +51,7 @@ TfrmMain::TfrmMain(PowerSource &source, SettingsStore &store, ShutdownRequester 
     setToolTip(QStringLiteral("Right Click For Menu"));
     setGeometry(401, 170, 155, 20);
     setMinimumHeight(20);
+    new QuietPropertyEvents(this); // the title changes every second without waking us
 
     ProgressBar = new TFlatProgressBar(this);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));

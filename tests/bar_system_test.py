@@ -491,6 +491,33 @@ def no_tray_host_keeps_task_list_entry():
         bar.check_output()
 
 
+def minimise_and_restore_from_both_sides():
+    """The desktop and the bar's own menu take turns: the bar must keep knowing its state."""
+    with harness.Desktop(tray=False) as desk:
+        bar, battery, wid = start(desk)
+
+        def iconic():
+            return "Iconic" in desk.xprop(wid, "WM_STATE")
+
+        def restore():
+            desk.xdotool("windowactivate", "--sync", wid)  # what the task list's button does
+            wait_until(lambda: bar.window() == wid and not iconic(), 5, "the bar restored")
+
+        desk.xdotool("windowminimize", "--sync", wid)  # the desktop minimises it
+        wait_until(iconic, 5, "the bar minimised by the desktop")
+        # the task-list button keeps following the countdown while minimised
+        before = desk.window_name(wid)
+        wait_until(lambda: desk.window_name(wid) != before, 5, "the title ticking while minimised")
+        restore()
+        for _ in range(2):  # a stale "minimised" would make the menu key do nothing
+            press_until(desk, bar, wid, "ctrl+m", iconic, "the bar minimised by its menu")
+            restore()
+        expect(re.fullmatch(r"57%, \d+:\d\d:\d\d : Voltline", bar.title() or ""),
+               f"title {bar.title()!r}")
+        exit_by_menu_key(desk, bar, wid)
+        bar.check_output()
+
+
 def configuration_ok_writes_the_store():
     with harness.Desktop() as desk:
         bar, battery, wid = start(desk, Left=200, Top=150, Height=26, Snap=0, WarnPercent=30)
@@ -543,7 +570,7 @@ TESTS = {f.__name__: f for f in (
     geometry_and_title, close_writes_store_and_restart_restores, tray_icon_follows_state,
     tray_clicks, always_on_top_keeps_one_icon, drag_moves_and_snaps, drag_bottom_edge_resizes,
     drag_without_window_manager, sigterm_saves_and_leaves_tray, no_tray_host_keeps_task_list_entry,
-    configuration_ok_writes_the_store,
+    minimise_and_restore_from_both_sides, configuration_ok_writes_the_store,
     demo_runs_on_its_own_store, two_monitors_snap_on_the_strips_screen,
     second_start_shows_the_first, help_viewer_gets_the_users_environment,
     bevel_edges_at_fractional_scales, status_notifier_item_names_the_program,
