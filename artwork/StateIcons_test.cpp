@@ -1,3 +1,4 @@
+#include "StateIconCache.h"
 #include "StateIcons.h"
 
 #include <QImage>
@@ -103,4 +104,71 @@ TEST(StateIcons, QIconsRenderAtRequestedSizes)
         EXPECT_EQ(appQIcon().pixmap(size, size).size(), QSize(size, size));
     }
     EXPECT_FALSE(appQIcon().availableSizes().isEmpty());
+}
+
+// The copy is the icon drawn whole onto the plain background, pixel for pixel, at the strip's
+// real icon places (heights 15, 20, 21, 48) and in both raster formats a backing store uses,
+// also while the icon or its place changes between two seconds; a partial repaint takes its
+// part of it, and whatever else lies under the drawing keeps it from being copied. (A live
+// drawing's antialiased edges vary by a unit or two with the repainted region anyway, so only the
+// unclipped drawing is a fixed reference.)
+TEST(StateIconCache, CopiesTheWholeDrawing)
+{
+    const QColor face(212, 208, 200);
+    const QRect places[] = {{77, 2, 11, 11}, {101, 2, 16, 16}, {108, 2, 17, 17}, {263, 2, 44, 44}};
+    const StateIcon icons[] = {StateIcon::AC,   StateIcon::Charging, StateIcon::Full,
+                               StateIcon::Half, StateIcon::Empty,    StateIcon::EmptyWarn,
+                               StateIcon::None};
+    StateIconCache cache;
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        for (const QRect &place : places) {
+            for (StateIcon icon : icons) {
+                SCOPED_TRACE(testing::Message()
+                             << format << " " << place.width() << " " << int(icon));
+                QImage direct(place.right() + 5, place.bottom() + 5, format);
+                direct.fill(face);
+                const QImage plain = direct;
+                {
+                    QPainter p(&direct);
+                    paintStateIcon(p, QRectF(place), icon);
+                }
+                for (int second = 0; second < 2; ++second) { // drawn, then copied
+                    QImage copied = plain;
+                    QPainter p(&copied);
+                    const bool fromCopy = cache.paint(p, place, icon, face);
+                    p.end();
+                    ASSERT_EQ(copied, direct) << second;
+                    // At 48 px the plug's cord reaches the bevel row: drawn afresh there.
+                    if (second == 1 && place.height() < 44) {
+                        EXPECT_TRUE(fromCopy);
+                    }
+                }
+                // A label running into the icon's square shows through a drawing, not a copy.
+                QImage marked = plain;
+                marked.setPixel(place.center(), 0xff000000);
+                QImage markedDirect = marked;
+                {
+                    QPainter p(&markedDirect);
+                    paintStateIcon(p, QRectF(place), icon);
+                }
+                {
+                    QPainter p(&marked);
+                    EXPECT_FALSE(cache.paint(p, place, icon, face));
+                }
+                ASSERT_EQ(marked, markedDirect);
+                const QRect clip = place.adjusted(3, 3, 1, 1);
+                QImage partial = plain;
+                {
+                    QPainter p(&partial);
+                    p.setClipRect(clip);
+                    cache.paint(p, place, icon, face);
+                }
+                for (int y = 0; y < partial.height(); ++y)
+                    for (int x = 0; x < partial.width(); ++x)
+                        ASSERT_EQ(partial.pixel(x, y),
+                                  (clip.contains(x, y) ? direct : plain).pixel(x, y))
+                            << x << "," << y;
+            }
+        }
+    }
 }

@@ -268,7 +268,8 @@ void TfrmMain::paintEvent(QPaintEvent *event)
     p.fillRect(QRectF(1, h - 1 - in, w - 1, 1 + in), bottomRight); // bottom row
 
     if (!m_pendingIcon.isNull() && event->region().intersects(m_pendingIconRect)) {
-        paintStateIcon(p, QRectF(m_pendingIconRect), stateIconFor(m_pendingIcon));
+        m_iconCache.paint(p, m_pendingIconRect, stateIconFor(m_pendingIcon),
+                          palette().color(QPalette::Window));
         m_pendingIcon = QChar();
     }
 }

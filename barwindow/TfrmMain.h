@@ -5,6 +5,7 @@
 #include "BarSettings.h"
 #include "ConfigurationApply.h"
 #include "MonitorHost.h"
+#include "StateIconCache.h"
 #include "StripLabel.h"
 #include "WindowDrag.h"
 
@@ -171,4 +172,5 @@ private:
     // The icon the last tick asked for; painted once, then the area is left to the next tick.
     QChar m_pendingIcon;
     QRect m_pendingIconRect;
+    StateIconCache m_iconCache;
 };
