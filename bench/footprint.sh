@@ -25,8 +25,9 @@
 # Environment: FOOTPRINT_SECONDS, FOOTPRINT_WARMUP, FOOTPRINT_STARTS, FOOTPRINT_BUILD,
 # FOOTPRINT_PROGRAMS (subset of "baseline baseline-title baseline-quiet voltline cbatticon";
 # baseline-quiet is the titled floor with its window's property notifications turned off),
-# FOOTPRINT_BEFORE=PATH also measures another Voltline binary (say, one built before a change)
-# as "voltline-before" in the same run, FOOTPRINT_KEEP=1 keeps the temporary folder.
+# FOOTPRINT_BEFORE="PATH..." also measures other Voltline binaries (say, built before a change)
+# in the same run, each under its file name ("voltline-before" for one named voltline),
+# FOOTPRINT_KEEP=1 keeps the temporary folder.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -51,7 +52,9 @@ if [ "${FOOTPRINT_IN_NS:-}" != 1 ]; then
     [ -x "$baseline" ] && [ -x "$probe" ] ||
         die "build the helpers first: cmake --build build --target voltline-baseline voltline-mapprobe"
     [ "$warmup" -lt "$seconds" ] || die "FOOTPRINT_WARMUP must be below FOOTPRINT_SECONDS"
-    [ -z "$before" ] || [ -x "$before" ] || die "FOOTPRINT_BEFORE: $before is not a program"
+    for b in $before; do
+        [ -x "$b" ] || die "FOOTPRINT_BEFORE: $b is not a program"
+    done
     FOOTPRINT_IN_NS=1 exec unshare -m --propagation private "$0" "$voltline"
 fi
 
@@ -244,10 +247,12 @@ for p in $programs; do
         fi
         ;;
     voltline)
-        if [ -n "$before" ]; then
-            measure voltline-before "$before"
-            measured+=(voltline-before)
-        fi
+        for b in $before; do
+            n="$(basename "$b")"
+            [ "$n" != voltline ] || n=voltline-before
+            measure "$n" "$b"
+            measured+=("$n")
+        done
         if [ -x "$voltline" ]; then
             measure voltline "$voltline"
         else
