@@ -1,5 +1,7 @@
 #include "TaskbarEntry.h"
 
+#include "X11Util.h"
+
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -13,24 +15,8 @@
 
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t *conn, const char *name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(conn, 0, uint16_t(strlen(name)), name);
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(conn, cookie, nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    free(reply);
-    return atom;
-}
-
-xcb_connection_t *x11Connection(const QWindow *window)
-{
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
+using X11Util::internAtom;
+constexpr auto x11Connection = X11Util::connectionFor;
 
 // A client message to the root window, as the window manager wants to be asked.
 void sendToWindowManager(xcb_connection_t *conn, xcb_window_t id, xcb_atom_t type,
