@@ -149,7 +149,9 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
     bool allEnergy = true;
     bool allCharge = true;
     int withPercent = 0;
-    double percentSum = 0;
+    // In billionths of a percent: a sum of integers does not depend on the order of the
+    // folder's entries, as a sum of fractions does at a rounding boundary.
+    qint64 percentSum = 0;
     double energyNow = 0, energyFull = 0, chargeNow = 0, chargeFull = 0;
     double powerNow = 0, currentNow = 0;
     bool allPower = true, allCurrent = true;
@@ -187,7 +189,7 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
 
         if (const auto p = batteryPercent(s)) {
             ++withPercent;
-            percentSum += *p;
+            percentSum += std::llround(*p * 1e9);
         }
         if (hasPair(s.energyNow, s.energyFull)) {
             energyNow += double(*s.energyNow);
@@ -237,13 +239,13 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
     std::optional<double> percent;
     if (batteries == 1 || withPercent == 0) {
         if (withPercent > 0)
-            percent = percentSum;
+            percent = double(percentSum) / 1e9;
     } else if (allEnergy && energyFull > 0) {
         percent = std::min(100.0, 100.0 * energyNow / energyFull);
     } else if (allCharge && chargeFull > 0) {
         percent = std::min(100.0, 100.0 * chargeNow / chargeFull);
     } else {
-        percent = percentSum / withPercent;
+        percent = double(percentSum) / 1e9 / withPercent;
     }
     if (percent)
         r.BatteryLifePercent = toByte(*percent);
