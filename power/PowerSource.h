@@ -11,6 +11,9 @@ struct PowerStatusReading {
     // The percent is the last one read, standing in for a battery that could not be read for a
     // moment. Such a reading is shown but never acted on (no forced shutdown).
     bool ChargeBridged = false;
+    // On mains and no battery charging, while one says "Full" or "Not charging": a charge limit,
+    // or a gauge that calls itself full below 100 %. The percent is still the true one.
+    bool BatteryHeld = false;
 };
 
 // Battery levels in percent: the level bits of BatteryFlag, and the strip's state letters

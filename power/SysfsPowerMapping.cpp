@@ -95,6 +95,8 @@ SupplyKind parseSupplyKind(QByteArrayView text)
     text = trimmed(text);
     if (text == "Battery")
         return SupplyKind::Battery;
+    if (text == "UPS")
+        return SupplyKind::Ups;
     if (text == "Mains" || text == "USB" || text == "USB_C" || text == "USB_PD" ||
         text == "USB_PD_DRP")
         return SupplyKind::Mains;
@@ -127,12 +129,16 @@ ChargeState parseChargeState(QByteArrayView text)
 
 bool isSystemBattery(const PowerSupplyAttributes &supply)
 {
-    if (supply.kind != SupplyKind::Battery)
+    if (supply.kind != SupplyKind::Battery && supply.kind != SupplyKind::Ups)
         return false;
     if (supply.scope != SupplyScope::Absent && supply.scope != SupplyScope::System)
         return false;
     // An unreadable "present" does not hide a battery; only an explicit 0 does.
-    return !supply.present || *supply.present != 0;
+    if (supply.present && *supply.present == 0)
+        return false;
+    // A UPS that tells no charge is only a line monitor; one that does is what the machine
+    // runs on when the mains fails (a UPS board is often a single-board computer's battery).
+    return supply.kind == SupplyKind::Battery || batteryPercent(supply).has_value();
 }
 
 PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> supplies)
@@ -145,6 +151,7 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
     bool anyCharging = false;
     bool anyDischarging = false;
     bool anyOnMainsState = false; // Charging, Full or Not charging
+    bool anyHeldState = false;    // Full or Not charging
     bool anyStatusKnown = false;
     bool allEnergy = true;
     bool allCharge = true;
@@ -178,6 +185,7 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
         case ChargeState::Full:
         case ChargeState::NotCharging:
             anyOnMainsState = true;
+            anyHeldState = true;
             break;
         case ChargeState::Discharging:
             anyDischarging = true;
@@ -233,6 +241,9 @@ PowerStatusReading mapPowerSupplies(std::span<const PowerSupplyAttributes> suppl
         r.ACLineStatus = 1;
     else
         r.ACLineStatus = 255;
+
+    // Held on mains: no battery moves either way while one says it stopped on purpose.
+    r.BatteryHeld = r.ACLineStatus == 1 && anyHeldState && !anyCharging && !anyDischarging;
 
     // Percent: one battery speaks for itself; several are weighted by what they hold, and
     // when they do not all report the same unit, their percentages are simply averaged.

@@ -15,6 +15,7 @@ enum class SupplyKind {
     Other, // absent, unreadable or a type we do not use (e.g. Wireless)
     Battery,
     Mains, // Mains and the USB variants that feed the machine
+    Ups,   // a UPS board or unit: the machine's battery when it reports a charge
 };
 
 enum class SupplyScope {
@@ -64,7 +65,7 @@ template<typename Read> PowerSupplyAttributes parseSupply(Read &&read)
     s.kind = parseSupplyKind(read("type"));
     if (s.kind == SupplyKind::Mains) {
         s.online = parseSysfsInt(read("online"));
-    } else if (s.kind == SupplyKind::Battery) {
+    } else if (s.kind == SupplyKind::Battery || s.kind == SupplyKind::Ups) {
         const QByteArrayView scope = read("scope");
         s.scope = scope.isEmpty() ? SupplyScope::Absent : parseSupplyScope(scope);
         if (s.scope == SupplyScope::Device)

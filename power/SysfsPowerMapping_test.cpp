@@ -51,7 +51,8 @@ TEST(SysfsValue, ParsesWords)
     EXPECT_EQ(parseSupplyKind("Battery\n"), SupplyKind::Battery);
     for (const char *mains : {"Mains", "USB", "USB_C", "USB_PD", "USB_PD_DRP\n"})
         EXPECT_EQ(parseSupplyKind(mains), SupplyKind::Mains) << mains;
-    for (const char *other : {"", "UPS", "Wireless", "battery", "USB_DCP"})
+    EXPECT_EQ(parseSupplyKind("UPS\n"), SupplyKind::Ups);
+    for (const char *other : {"", "Wireless", "battery", "USB_DCP"})
         EXPECT_EQ(parseSupplyKind(other), SupplyKind::Other) << other;
     EXPECT_EQ(parseSupplyScope("Device\n"), SupplyScope::Device);
     EXPECT_EQ(parseSupplyScope("System"), SupplyScope::System);

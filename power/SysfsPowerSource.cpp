@@ -145,8 +145,10 @@ PowerStatusReading SysfsPowerSource::bridgeUnreadableCharge(PowerStatusReading r
         bridged.BatteryFlag = r.BatteryFlag == 255
                                   ? last.BatteryFlag
                                   : quint8((last.BatteryFlag & 0x07) | (r.BatteryFlag & 0x08));
-        if (r.ACLineStatus != 255)
+        if (r.ACLineStatus != 255) {
             bridged.ACLineStatus = r.ACLineStatus;
+            bridged.BatteryHeld = r.BatteryHeld;
+        }
         if (r.BatteryLifeTime >= 0 || bridged.ACLineStatus != 0)
             bridged.BatteryLifeTime = r.BatteryLifeTime;
     }

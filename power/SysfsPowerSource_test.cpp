@@ -275,10 +275,31 @@ TEST(SysfsPowerSource, FirstReadingOfRealShapes)
 {
     const Attributes usbPort = {{"type", "USB\n"}, {"online", "0\n"}, {"usb_type", "[C] PD\n"}};
     const Attributes emptySlot = {{"type", "Battery\n"}, {"present", "0\n"}};
+    // A ThinkPad held at its charge limit; the others of such laptops look alike.
+    Attributes atLimit = bat("Not charging\n", "80\n");
+    atLimit.insert({{"scope", "System\n"},
+                    {"charge_control_end_threshold", "80\n"},
+                    {"energy_now", "45760000\n"},
+                    {"energy_full", "57200000\n"},
+                    {"power_now", "0\n"}});
+    // Two batteries waiting at 80 % and 7 %: 44 % of what both hold.
+    auto thinkpadBattery = [](const char *now, const char *full) {
+        return Attributes{{"type", "Battery\n"},        {"present", "1\n"},
+                          {"status", "Not charging\n"}, {"energy_now", now},
+                          {"energy_full", full},        {"power_now", "0\n"}};
+    };
+    const Attributes chromebookCharger = {
+        {"type", "USB\n"}, {"online", "1\n"}, {"usb_type", "[C] PD PD_PPS\n"}};
+    const Attributes upsBoard = {{"type", "UPS\n"},
+                                 {"status", "Discharging\n"},
+                                 {"capacity", "64\n"},
+                                 {"voltage_now", "3920000\n"}};
+    const Attributes upsWithoutCharge = {{"type", "UPS\n"}, {"online", "1\n"}};
     struct Row {
         const char *name;
         std::map<QString, Attributes> supplies;
         int ac, flag, percent;
+        bool held = false;
     };
     const Row rows[] = {
         {"desktop with an idle USB-C port",
@@ -296,6 +317,39 @@ TEST(SysfsPowerSource, FirstReadingOfRealShapes)
          255,
          255,
          255},
+        {"laptop held at a charge limit of 80 %",
+         {{"AC", kAdapterOnline}, {"BAT0", atLimit}},
+         1,
+         1,
+         80,
+         true},
+        {"chromebook gauge full at 97 %",
+         {{"CROS_USBPD_CHARGER0", chromebookCharger}, {"sbs-12-000b", bat("Full\n", "97\n")}},
+         1,
+         1,
+         97,
+         true},
+        {"board's backup battery not charging at 98 %, no adapter entry",
+         {{"bq27541-0", bat("Not charging\n", "98\n")}},
+         1,
+         1,
+         98,
+         true},
+        {"two batteries both waiting",
+         {{"AC", kAdapterOnline},
+          {"BAT0", thinkpadBattery("18784000\n", "23480000\n")},
+          {"BAT1", thinkpadBattery("1624000\n", "23200000\n")}},
+         1,
+         0,
+         44,
+         true},
+        {"charging towards the limit is not held",
+         {{"AC", kAdapterOnline}, {"BAT0", bat("Charging\n", "79\n")}},
+         1,
+         9,
+         79},
+        {"single-board computer on a UPS board", {{"ups-hat", upsBoard}}, 0, 0, 64},
+        {"a UPS that tells no charge is no battery", {{"ups", upsWithoutCharge}}, 1, 128, 255},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
@@ -306,6 +360,7 @@ TEST(SysfsPowerSource, FirstReadingOfRealShapes)
         EXPECT_EQ(got.ACLineStatus, r.ac);
         EXPECT_EQ(got.BatteryFlag, r.flag);
         EXPECT_EQ(got.BatteryLifePercent, r.percent);
+        EXPECT_EQ(got.BatteryHeld, r.held);
         EXPECT_FALSE(got.ChargeBridged);
     }
 }

@@ -37,6 +37,7 @@ void TPowerInfo::Refresh()
     FBatteryPercent = status.BatteryLifePercent > 100 ? 0 : status.BatteryLifePercent;
     FBatteryTime = status.BatteryLifeTime == -1 ? 0 : status.BatteryLifeTime / 60;
     m_chargeRead = status.BatteryLifePercent <= 100 && !status.ChargeBridged;
+    m_batteryHeld = status.BatteryHeld;
 
     // The last-considered values move only after the handler returns: a handler that runs a
     // nested event loop sees the same change again from a nested refresh.

@@ -49,6 +49,8 @@ public:
     // BatteryPercent was really read at the last refresh: neither "cannot tell" (stored as 0)
     // nor a last reading standing in for a battery that could not be read.
     bool ChargeRead() const { return m_chargeRead; }
+    // On mains with the battery held where it is (a charge limit, "Full" below 100 %).
+    bool BatteryHeld() const { return m_batteryHeld; }
     qint32 Top() const { return FTop; }
     qint32 Bottom() const { return FBottom; }
     qint32 Left() const { return FLeft; }
@@ -69,6 +71,7 @@ private:
     qint32 FBatteryPercent = 0;
     qint32 FBatteryTime = 0;
     bool m_chargeRead = false;
+    bool m_batteryHeld = false;
     QTimer *FTimer = nullptr;
     TNotifyEvent FOnBatteryStatus;
     TNotifyEvent FOnACLineStatus;

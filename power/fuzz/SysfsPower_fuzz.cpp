@@ -70,7 +70,8 @@ void require(bool ok, const char *rule)
 bool sameReading(const PowerStatusReading &a, const PowerStatusReading &b)
 {
     return a.ACLineStatus == b.ACLineStatus && a.BatteryFlag == b.BatteryFlag &&
-           a.BatteryLifePercent == b.BatteryLifePercent && a.BatteryLifeTime == b.BatteryLifeTime;
+           a.BatteryLifePercent == b.BatteryLifePercent && a.BatteryLifeTime == b.BatteryLifeTime &&
+           a.BatteryHeld == b.BatteryHeld;
 }
 
 void checkInteger(QByteArrayView text)
@@ -100,10 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const PowerStatusReading r = mapPowerSupplies(supplies);
 
     // Counted without the mapping's help: a machine battery is a present Battery entry that
-    // does not belong to a peripheral.
+    // does not belong to a peripheral, or a UPS that tells its charge.
     int batteries = 0, mains = 0, online = 0, charging = 0, capacity = -1;
     for (const PowerSupplyAttributes &s : supplies) {
-        if (s.kind == SupplyKind::Battery &&
+        const auto atLeast = [](std::optional<qint64> v, qint64 low) { return v && *v >= low; };
+        const bool tellsCharge = atLeast(s.capacity, 0) ||
+                                 (atLeast(s.energyNow, 0) && atLeast(s.energyFull, 1)) ||
+                                 (atLeast(s.chargeNow, 0) && atLeast(s.chargeFull, 1));
+        if ((s.kind == SupplyKind::Battery || (s.kind == SupplyKind::Ups && tellsCharge)) &&
             (s.scope == SupplyScope::Absent || s.scope == SupplyScope::System) &&
             s.present.value_or(1) != 0) {
             ++batteries;
@@ -140,6 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (r.ACLineStatus == 1 || r.ACLineStatus == 255)
         require(r.BatteryLifeTime == -1 || charging == 0, "no time to empty while charging");
+    if (r.BatteryHeld)
+        require(batteries > 0 && r.ACLineStatus == 1 && charging == 0,
+                "held only on mains, with a battery, none charging");
 
     // The folder has no order.
     std::vector<PowerSupplyAttributes> reversed(supplies.rbegin(), supplies.rend());
