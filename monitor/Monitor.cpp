@@ -1,6 +1,7 @@
 #include "Monitor.h"
 
 #include "BarSettings.h"
+#include "MonitorClock.h"
 #include "MonitorHost.h"
 #include "PowerSource.h"
 #include "ShutdownRequester.h"
@@ -22,6 +23,9 @@ const QString kNoneHint = QStringLiteral("Right click for menu");
 constexpr qint32 kMinimumInterval = 15;
 // While at 100 % every learned interval counts as this long.
 constexpr qint32 kFullInterval = 200;
+// More asleep than this between two ticks is a suspend or hibernation. The two clocks are
+// read a few microseconds apart; a sleep shorter than this spans no percent step anyway.
+constexpr qint64 kSleepNoticeMs = 1000;
 
 // Folds one interval into a stored mean. The stored pair may come from an old or hand-edited
 // file: a count of 0 or less means there is no history to weigh (the interval becomes the
@@ -75,12 +79,20 @@ QString clockText(qint32 hours, qint32 minutes, qint32 seconds)
 } // namespace
 
 Monitor::Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats,
-                 MonitorHost &host, ShutdownRequester &shutdown)
+                 MonitorHost &host, ShutdownRequester &shutdown, const MonitorClock &clock)
     : m_power(power)
     , m_settings(settings)
     , m_stats(stats)
     , m_host(host)
     , m_shutdown(shutdown)
+    , m_clock(clock)
+    , m_asleepMs(clock.sinceBootMs() - clock.awakeMs())
+{
+}
+
+Monitor::Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats,
+                 MonitorHost &host, ShutdownRequester &shutdown)
+    : Monitor(power, settings, stats, host, shutdown, MonitorClock::system())
 {
 }
 
@@ -89,7 +101,12 @@ void Monitor::StartMonitor()
     StatusCode = m_power.BatteryStatus();
     PreviousStatusCode = 130;
     Percent = m_power.BatteryPercent();
-    LearnAndEstimate();
+    // Started while the battery is held: the start-up interval is part of the held spell.
+    m_held = m_power.PowerSupply() == 1 && m_power.BatteryHeld() && (StatusCode & 8) == 0;
+    if (m_held)
+        restartEstimate();
+    else
+        LearnAndEstimate();
     ReferencePercent = m_power.BatteryPercent();
 }
 
@@ -101,7 +118,7 @@ void Monitor::showState(qint32 statusCode, QChar state, quint32 color, const QSt
     m_host.setGaugeColor(color);
 }
 
-void Monitor::classifyOnBattery()
+bool Monitor::classifyOnBattery()
 {
     if (Percent > m_settings.WarnPercent) {
         const QChar state = Percent > kBatteryHighAbove  ? QLatin1Char('F')
@@ -111,29 +128,48 @@ void Monitor::classifyOnBattery()
     } else if (m_settings.ShutdownPercent != 0 && Percent <= m_settings.ShutdownPercent) {
         // Status, hint, colour and state stay as the previous tick left them.
         shutdownBranch();
+        return true;
     } else {
         showState(4, QLatin1Char('W'), kRed, kBatteryHint);
     }
+    return false;
 }
 
-void Monitor::classifyOnMains(qint32 powerSupply, qint32 batteryStatus)
+bool Monitor::classifyOnMains(qint32 powerSupply, qint32 batteryStatus)
 {
     // Charging wins whatever the mains state, even one that cannot be determined.
-    if (batteryStatus == 8 || batteryStatus == 9 || batteryStatus == 10)
+    const bool held = powerSupply == 1 && m_power.BatteryHeld();
+    if (batteryStatus == 8 || batteryStatus == 9 || batteryStatus == 10) {
         showState(8, QLatin1Char('C'), kGreen, kChargingHint);
-    else if (powerSupply == 1 && Percent == 100)
+        return false;
+    }
+    // Held at a charge limit is on mains and not charging, as a full battery is, whatever
+    // the percent.
+    if (powerSupply == 1 && (Percent == 100 || held))
         showState(23, QLatin1Char('A'), kPurple, kACHint);
     else if (powerSupply == 1)
         showState(8, QLatin1Char('C'), kGreen, kChargingHint);
     else
         showState(129, QLatin1Char('N'), kYellow, kNoneHint);
+    return held;
 }
 
 void Monitor::shutdownBranch()
 {
     // Only a charge really read may switch the machine off: never "cannot tell", never the
     // last reading standing in for a battery that is away for a moment.
-    if (ShutdownDone || !m_power.ChargeRead())
+    if (ShutdownDone)
+        return;
+    if (!m_power.ChargeRead()) {
+        m_bandSinceMs = -1;
+        return;
+    }
+    // Gauges read 0 % for a second or two after a resume or under a load spike: only a
+    // reading that held in the band for a while counts.
+    const qint64 now = m_clock.awakeMs();
+    if (m_bandSinceMs < 0)
+        m_bandSinceMs = now;
+    if (now - m_bandSinceMs < kShutdownHoldMs)
         return;
     m_host.SaveSettings();
     // Set before asking, so that a tick while the system closes programs does not ask again.
@@ -141,8 +177,22 @@ void Monitor::shutdownBranch()
     ForceShutdown();
 }
 
+bool Monitor::sleptSinceLastTick()
+{
+    const qint64 asleep = m_clock.sinceBootMs() - m_clock.awakeMs();
+    const bool slept = asleep - m_asleepMs > kSleepNoticeMs;
+    m_asleepMs = asleep;
+    return slept;
+}
+
 void Monitor::tmrComputeInfoTimer(QObject *)
 {
+    const bool slept = sleptSinceLastTick();
+    if (slept) {
+        // The sampler may not have run since the resume: its reading is from before the sleep.
+        m_power.Refresh();
+        m_bandSinceMs = -1;
+    }
     Percent = m_power.BatteryPercent();
     // Rebuilt only when the percent moved: the tick runs every second all day.
     if (Percent != m_textPercent || PercentText.isEmpty()) {
@@ -154,13 +204,27 @@ void Monitor::tmrComputeInfoTimer(QObject *)
         ++SecondsSinceChange;
 
     const qint32 powerSupply = m_power.PowerSupply();
+    bool inBand = false;
+    bool held = false;
     if (powerSupply == 0)
-        classifyOnBattery();
+        inBand = classifyOnBattery();
     else
-        classifyOnMains(powerSupply, m_power.BatteryStatus());
+        held = classifyOnMains(powerSupply, m_power.BatteryStatus());
+    if (!inBand)
+        m_bandSinceMs = -1;
 
-    if (Percent == 100)
+    if (Percent == 100 && !held)
         SecondsSinceChange = kFullInterval;
+    // Neither a held spell nor a sleep is time the battery was watched moving: the reference
+    // follows the percent, and when either ends the countdown starts again from what was
+    // learned before.
+    if (held || slept) {
+        SecondsSinceChange = 0;
+        ReferencePercent = Percent;
+    }
+    if ((slept || m_held) && !held)
+        restartEstimate();
+    m_held = held;
 
     if (Percent != ReferencePercent)
         LearnAndEstimate();
@@ -251,20 +315,33 @@ void Monitor::LearnAndEstimate()
         ReferencePercent = m_power.BatteryPercent();
         return;
     }
-    if (StatusCode <= 4) {
+    if (StatusCode <= 4)
         foldInterval(m_stats.DrainTime, m_stats.DrainTaken, SecondsSinceChange, m_drainCarry);
-        SecondsSinceChange = 0;
-        ReferencePercent = m_power.BatteryPercent();
-        EstimateSeconds = qint64(m_stats.DrainTime) * ReferencePercent;
-    } else {
+    else
         foldInterval(m_stats.ChargeTime, m_stats.ChargeTaken, SecondsSinceChange, m_chargeCarry);
-        SecondsSinceChange = 0;
-        ReferencePercent = m_power.BatteryPercent();
-        EstimateSeconds = qint64(100 - ReferencePercent) * m_stats.ChargeTime;
-    }
+    SecondsSinceChange = 0;
+    ReferencePercent = m_power.BatteryPercent();
+    EstimateSeconds = estimateFromMeans();
     SplitEstimate();
     if (Percent % 2 == 0)
         m_host.SaveSettings();
+}
+
+// Discharging codes (4 and below) count down to empty, the rest to full.
+qint64 Monitor::estimateFromMeans() const
+{
+    if (StatusCode <= 4)
+        return qint64(m_stats.DrainTime) * ReferencePercent;
+    return qint64(100 - ReferencePercent) * m_stats.ChargeTime;
+}
+
+void Monitor::restartEstimate()
+{
+    SecondsSinceChange = 0;
+    ReferencePercent = m_power.BatteryPercent();
+    // A hand-edited store may hold a negative mean, which a fold would have clamped.
+    EstimateSeconds = std::max<qint64>(estimateFromMeans(), 0);
+    SplitEstimate();
 }
 
 void Monitor::SplitEstimate()
@@ -308,16 +385,17 @@ void Monitor::StepCountdown()
 void Monitor::tmrDisplayInfoTimer(QObject *)
 {
     StepCountdown();
-    if (Percent < 100 || (Percent == 100 && StatusCode != 23)) {
-        m_host.setTimeText(TimeText);
-        m_host.setApplicationTitle(PercentText % QLatin1String("%, ") % TimeText %
-                                   QStringLiteral(" : Voltline"));
-    } else if (Percent == 100) {
+    if (Percent > 100) {
+        m_host.setTimeText(QStringLiteral("0:00:00"));
+        m_host.setApplicationTitle(QStringLiteral("0%, Error! : Voltline"));
+    } else if (StatusCode == 23 && (Percent == 100 || m_held)) {
+        // Full, or held where it is: no time to wait for.
         m_host.setTimeText(QStringLiteral("0:00:00"));
         m_host.setApplicationTitle(PercentText % QLatin1String("%, FULL : Voltline"));
     } else {
-        m_host.setTimeText(QStringLiteral("0:00:00"));
-        m_host.setApplicationTitle(QStringLiteral("0%, Error! : Voltline"));
+        m_host.setTimeText(TimeText);
+        m_host.setApplicationTitle(PercentText % QLatin1String("%, ") % TimeText %
+                                   QStringLiteral(" : Voltline"));
     }
 }
 

@@ -9,6 +9,7 @@
 
 class QObject;
 class TPowerInfo;
+class MonitorClock;
 class MonitorHost;
 class ShutdownRequester;
 struct BarSettings;
@@ -20,7 +21,13 @@ struct DischargeStatistics;
 class Monitor {
 public:
     Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats, MonitorHost &host,
+            ShutdownRequester &shutdown, const MonitorClock &clock);
+    // On the machine's own clocks.
+    Monitor(TPowerInfo &power, BarSettings &settings, DischargeStatistics &stats, MonitorHost &host,
             ShutdownRequester &shutdown);
+
+    // How long a reading in the shutdown band must hold before the machine is switched off.
+    static constexpr qint64 kShutdownHoldMs = 10'000;
 
     // Gauge colours, 0x00BBGGRR.
     static constexpr quint32 kBlue = 0x00FF0000;
@@ -82,21 +89,33 @@ public:
     };
 
 private:
-    void classifyOnBattery();
-    void classifyOnMains(qint32 powerSupply, qint32 batteryStatus);
+    // Each returns what the tick needs to know beyond the state it shows.
+    bool classifyOnBattery();                                       // in the shutdown band
+    bool classifyOnMains(qint32 powerSupply, qint32 batteryStatus); // battery held on mains
     void showState(qint32 statusCode, QChar state, quint32 color, const QString &hint);
     void shutdownBranch();
+    bool sleptSinceLastTick();
+    // The countdown from the matching mean and the percent, with nothing learned.
+    void restartEstimate();
+    qint64 estimateFromMeans() const;
 
     TPowerInfo &m_power;
     BarSettings &m_settings;
     DischargeStatistics &m_stats;
     MonitorHost &m_host;
     ShutdownRequester &m_shutdown;
+    const MonitorClock &m_clock;
     MeanCarry m_drainCarry;
     MeanCarry m_chargeCarry;
     // The percent label's text and the percent it was built for.
     QString m_percentLabel;
     qint32 m_textPercent = -1;
+    // The battery was held on mains at the last tick: no countdown runs and nothing is learned.
+    bool m_held = false;
+    // Time asleep since boot at the last tick; a jump is a suspend or hibernation.
+    qint64 m_asleepMs = 0;
+    // When the band reading began to hold (awake time), -1 when not in the band.
+    qint64 m_bandSinceMs = -1;
     // Answers to a power-off request may come after the monitor is gone.
     std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
 };

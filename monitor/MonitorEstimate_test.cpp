@@ -10,6 +10,14 @@ namespace {
 
 constexpr qint32 kMax = std::numeric_limits<qint32>::max();
 
+// Ticks a reading in the shutdown band for as long as it must hold, less one second: the
+// next tick of it acts.
+void holdInBand(MonitorRig &rig, quint8 flag, quint8 percent)
+{
+    for (qint64 held = 0; held < Monitor::kShutdownHoldMs; held += 1000)
+        rig.second(0, flag, percent);
+}
+
 TEST(MonitorLearning, FoldsIntervalsIntoTheMatchingMean)
 {
     struct Row {
@@ -319,6 +327,9 @@ TEST(MonitorShutdown, RequestsOnceInTheBand)
     EXPECT_TRUE(rig.shutdown.requests.isEmpty());
     rig.host.clear();
 
+    holdInBand(rig, 2, 10);
+    EXPECT_TRUE(rig.shutdown.requests.isEmpty());
+    rig.host.clear();
     rig.second(0, 2, 10);
     EXPECT_EQ(rig.shutdown.requests, QList<bool>{false});
     EXPECT_EQ(savesBeforeRequest, 1);
@@ -348,13 +359,12 @@ TEST(MonitorShutdown, StartedInsideTheBand)
     MonitorRig rig({0, 2, 5, -1});
     rig.settings.ShutdownPercent = 10;
     rig.monitor.StartMonitor();
-    rig.monitor.tmrComputeInfoTimer();
+    holdInBand(rig, 2, 5);
+    rig.second(0, 2, 5);
     EXPECT_EQ(rig.shutdown.requests.size(), 1);
     EXPECT_EQ(rig.monitor.DisplayState, QLatin1Char('F'));
     EXPECT_EQ(rig.monitor.StatusCode, 2); // the seeded flag
     EXPECT_EQ(rig.host.count("setGaugeColor"), 0);
-    rig.second(0, 2, 5);
-    EXPECT_EQ(rig.monitor.DisplayState, QLatin1Char('F'));
     rig.second(0, 2, 11);
     EXPECT_EQ(rig.monitor.DisplayState, QLatin1Char('W'));
 }
@@ -369,6 +379,7 @@ TEST(MonitorShutdown, BandBelowTheWarningLevelOnly)
     for (quint8 p : {40, 30, 26})
         rig.second(0, 2, p);
     EXPECT_TRUE(rig.shutdown.requests.isEmpty());
+    holdInBand(rig, 2, 25);
     rig.second(0, 2, 25);
     EXPECT_EQ(rig.shutdown.requests.size(), 1);
 }
@@ -412,13 +423,14 @@ TEST(MonitorShutdown, OnlyARealReadingShutsDown)
     const int saves = rig.host.count("SaveSettings");
     PowerStatusReading bridged{0, 2, 9, -1};
     bridged.ChargeBridged = true;
-    for (const PowerStatusReading &r : {bridged, PowerStatusReading{0, 2, 255, -1}, bridged}) {
-        rig.source.appendReading(r);
-        rig.power.Refresh();
-        rig.monitor.tmrComputeInfoTimer();
-    }
+    // Longer than the band must hold, and each of them breaks the hold of the real 9 % between.
+    for (int i = 0; i < 15; ++i)
+        rig.second(i % 3 == 0   ? bridged
+                   : i % 3 == 1 ? PowerStatusReading{0, 2, 255, -1}
+                                : PowerStatusReading{0, 2, 9, -1});
     EXPECT_TRUE(rig.shutdown.requests.isEmpty());
     EXPECT_EQ(rig.host.count("SaveSettings"), saves);
+    holdInBand(rig, 2, 9);
     rig.second(0, 2, 9);
     EXPECT_EQ(rig.shutdown.requests, QList<bool>{false});
     rig.second(0, 2, 8);
@@ -435,7 +447,8 @@ TEST(MonitorShutdown, SlowAnswerNeitherBlocksNorRepeats)
     rig->shutdown.answers = {R::NeedsRights, R::Accepted};
     rig->shutdown.holdAnswers = true;
     rig->monitor.StartMonitor();
-    for (quint8 p : {10, 9, 9, 8})
+    holdInBand(*rig, 2, 10);
+    for (quint8 p : {9, 9, 8})
         rig->second(0, 2, p);
     EXPECT_EQ(rig->shutdown.requests, QList<bool>{false});
     EXPECT_EQ(rig->monitor.Percent, 8);

@@ -1,12 +1,13 @@
 // A simulated week of one-second ticks through the real sampler and monitor: plugging and
 // unplugging, steps of one or more percent, dips through the warning and shutdown levels,
-// stretches at 100 %. Everything the monitor learns and shows is checked against a small
-// model of the rules written independently of Monitor, and the process must not grow once
-// the first day has passed.
+// stretches at 100 % and at a charge limit, suspends. Everything the monitor learns and shows is
+// checked against a small model of the rules written independently of Monitor, and the process must
+// not grow once the first day has passed.
 //
 // VOLTLINE_SOAK_SECONDS shortens the run (the sanitizer build uses it).
 #include "BarSettings.h"
 #include "CountingMalloc.h"
+#include "FakeMonitorClock.h"
 #include "FakeShutdownRequester.h"
 #include "Monitor.h"
 #include "MonitorHost.h"
@@ -77,8 +78,9 @@ public:
 };
 
 // A laptop through a week: drains in uneven steps, gets plugged in now and then (always when
-// empty), charges to full and sits there, sometimes cannot tell its mains state, and on mains
-// now and then reports a percent it cannot read.
+// empty), charges to full (or to a limit of 80 %) and sits there, sometimes cannot tell its
+// mains state, on mains now and then reports a percent it cannot read, and now and then
+// sleeps for minutes or hours.
 class Laptop {
 public:
     explicit Laptop(quint64 seed)
@@ -86,15 +88,26 @@ public:
     {
     }
 
+    // How long the machine slept before the reading next() returned; 0 mostly.
+    qint64 sleptMs = 0;
+
     PowerStatusReading next()
     {
+        sleptMs = 0;
+        if (chance(30000)) {
+            sleptMs = qint64(roll(60, 10 * 3600)) * 1000;
+            if (!m_mains)
+                m_percent = std::max(0, m_percent - roll(0, 8));
+        }
         if (!m_mains) {
             if (m_percent == 0 || chance(7200)) {
                 m_mains = true;
+                m_limit = chance(3) ? 80 : 100;
                 m_untilStep = roll(20, 200);
             }
-        } else if (chance(m_percent == 100 ? 3600 : 10800)) {
+        } else if (chance(m_percent >= m_limit ? 3600 : 10800)) {
             m_mains = false;
+            m_held = false;
             m_untilStep = roll(3, 300);
         }
         if (m_unknownAc > 0)
@@ -105,9 +118,14 @@ public:
             --m_stillCharging;
 
         if (--m_untilStep <= 0) {
-            if (m_mains) {
+            if (m_held) {
+                if (chance(60)) // the adapter's idle draw, now and then
+                    --m_percent;
+                m_untilStep = roll(20, 200);
+            } else if (m_mains) {
                 if (m_percent < 100 && ++m_percent == 100)
                     m_stillCharging = roll(0, 300); // some batteries report charging at 100 %
+                m_held = m_percent >= m_limit && m_limit < 100;
                 m_untilStep = roll(20, 200);
             } else {
                 const int r = roll(1, 100);
@@ -120,11 +138,12 @@ public:
 
         PowerStatusReading r;
         r.ACLineStatus = m_unknownAc > 0 ? 255 : m_mains ? 1 : 0;
-        const bool charging = m_mains && (m_percent < 100 || m_stillCharging > 0);
+        const bool charging = m_mains && !m_held && (m_percent < 100 || m_stillCharging > 0);
         const int level = m_percent > 66 ? 1 : m_percent < 5 ? 4 : m_percent < 33 ? 2 : 0;
         r.BatteryFlag = quint8(level + (charging ? 8 : 0));
         r.BatteryLifePercent = quint8(m_mains && chance(50000) ? 255 : m_percent);
         r.BatteryLifeTime = m_mains ? -1 : m_percent * 144;
+        r.BatteryHeld = m_held && r.ACLineStatus == 1;
         return r;
     }
 
@@ -134,6 +153,8 @@ private:
 
     std::mt19937_64 m_rng;
     bool m_mains = false;
+    bool m_held = false;
+    int m_limit = 100;
     int m_percent = 57;
     int m_untilStep = 60;
     int m_unknownAc = 0;
@@ -141,7 +162,8 @@ private:
 };
 
 // The monitor's rules restated from scratch: sampler normalisation, classification, interval
-// learning, the countdown and the once-only shutdown. Only what the checks need.
+// learning, the countdown and the once-only shutdown after ten seconds in the band, with
+// nothing learned at a charge limit or across a sleep. Only what the checks need.
 struct Model {
     int warn = 25;
     int shutdownAt = 10;
@@ -153,6 +175,8 @@ struct Model {
     qint64 chargeTime() const { return chargeTotal / chargeTaken; }
 
     int ac = 0, flag = 0, sampled = 0; // the sampler's view of the last reading
+    bool heldReading = false, wasHeld = false;
+    qint64 bandSinceMs = -1;
     int percent = 0, since = 30, reference = 0, code = 0, lastCode = 130;
     char state = 'F', lastState = 'Q';
     bool firstChange = true, shutdownDone = false;
@@ -162,7 +186,8 @@ struct Model {
 
     qint64 saves = 0, boxes = 0, requests = 0, invalidations = 0;
     // What the scenario went through, so that a dull week cannot pass unnoticed.
-    qint64 warnTicks = 0, bandTicks = 0, fullOnMainsTicks = 0, unknownTicks = 0;
+    qint64 warnTicks = 0, bandTicks = 0, fullOnMainsTicks = 0, unknownTicks = 0, heldTicks = 0;
+    qint64 sleeps = 0;
     qint64 discarded = 0, drainsLearned = 0, chargesLearned = 0;
 
     static constexpr const char *kHints[] = {
@@ -174,6 +199,7 @@ struct Model {
         ac = r.ACLineStatus;
         flag = r.BatteryFlag;
         sampled = r.BatteryLifePercent <= 100 ? r.BatteryLifePercent : 0;
+        heldReading = r.BatteryHeld;
     }
 
     void start()
@@ -181,8 +207,26 @@ struct Model {
         code = flag;
         lastCode = 130;
         percent = sampled;
-        learn();
+        wasHeld = ac == 1 && heldReading && (flag & 8) == 0;
+        if (wasHeld)
+            restart();
+        else
+            learn();
         reference = sampled;
+    }
+
+    void split(qint64 estimate)
+    {
+        hours = int(estimate / 3600 % 256);
+        minutes = int(estimate % 3600 / 60);
+        seconds = int(estimate % 60);
+    }
+
+    void restart()
+    {
+        since = 0;
+        reference = sampled;
+        split(code <= 4 ? drainTime() * reference : (100 - reference) * chargeTime());
     }
 
     void learn()
@@ -208,9 +252,7 @@ struct Model {
             estimate = (100 - reference) * chargeTime();
         }
         since = 0;
-        hours = int(estimate / 3600 % 256);
-        minutes = int(estimate % 3600 / 60);
-        seconds = int(estimate % 60);
+        split(estimate);
         if (percent % 2 == 0)
             ++saves;
     }
@@ -223,16 +265,24 @@ struct Model {
         hint = newHint;
     }
 
-    void computeTick()
+    void computeTick(qint64 awakeMs, bool slept)
     {
+        if (slept) {
+            ++sleeps;
+            bandSinceMs = -1;
+        }
         percent = sampled;
         ++since;
+        bool inBand = false, held = false;
         if (ac == 0) {
             if (percent > warn) {
                 show(2, percent >= 67 ? 'F' : percent >= 34 ? 'H' : 'E', 0x00FF0000, 0);
             } else if (shutdownAt != 0 && percent <= shutdownAt) {
                 ++bandTicks;
-                if (!shutdownDone) {
+                inBand = true;
+                if (bandSinceMs < 0)
+                    bandSinceMs = awakeMs;
+                if (!shutdownDone && awakeMs - bandSinceMs >= 10'000) {
                     ++saves;
                     shutdownDone = true;
                     ++requests;
@@ -244,8 +294,9 @@ struct Model {
         } else if (flag == 8 || flag == 9 || flag == 10) {
             show(8, 'C', 0x00008000, 1);
         } else if (ac == 1) {
-            if (percent == 100) {
-                ++fullOnMainsTicks;
+            held = heldReading;
+            if (percent == 100 || held) {
+                ++(held ? heldTicks : fullOnMainsTicks);
                 show(23, 'A', 0x00800080, 2);
             } else {
                 show(8, 'C', 0x00008000, 1);
@@ -254,8 +305,17 @@ struct Model {
             ++unknownTicks;
             show(129, 'N', 0x0000FFFF, 3);
         }
-        if (percent == 100)
+        if (!inBand)
+            bandSinceMs = -1;
+        if (percent == 100 && !held)
             since = 200;
+        if (held || slept) {
+            since = 0;
+            reference = percent;
+        }
+        if ((slept || wasHeld) && !held)
+            restart();
+        wasHeld = held;
         if (percent != reference)
             learn();
         if (code != lastCode) {
@@ -287,14 +347,12 @@ struct Model {
     }
 
     QString timeText() const { return QString::asprintf("%d:%02d:%02d", hours, minutes, seconds); }
-    QString shownTime() const
-    {
-        return percent == 100 && code == 23 ? QStringLiteral("0:00:00") : timeText();
-    }
+    bool full() const { return code == 23 && (percent == 100 || wasHeld); }
+    QString shownTime() const { return full() ? QStringLiteral("0:00:00") : timeText(); }
     QString title() const
     {
-        if (percent == 100 && code == 23)
-            return QStringLiteral("100%, FULL : Voltline");
+        if (full())
+            return QStringLiteral("%1%, FULL : Voltline").arg(percent);
         return QStringLiteral("%1%, %2 : Voltline").arg(percent).arg(timeText());
     }
 };
@@ -397,7 +455,8 @@ TEST(MonitorSoak, AWeekOfSecondsMatchesTheRulesAndDoesNotGrow)
     shutdown.requests.reserve(4); // so that the one request of the week allocates nothing
 
     TPowerInfo power(source, nullptr);
-    Monitor monitor(power, settings, stats, host, shutdown);
+    FakeMonitorClock clock;
+    Monitor monitor(power, settings, stats, host, shutdown, clock);
     monitor.StartMonitor();
     model.start();
 
@@ -405,10 +464,12 @@ TEST(MonitorSoak, AWeekOfSecondsMatchesTheRulesAndDoesNotGrow)
     Footprint afterFirstDay;
     for (qint64 t = 1; t <= total; ++t) {
         source.reading = laptop.next();
+        clock.sleep(laptop.sleptMs);
+        clock.advance(1000);
         power.Refresh();
         model.sample(source.reading);
         monitor.tmrComputeInfoTimer();
-        model.computeTick();
+        model.computeTick(clock.awakeMs(), laptop.sleptMs > 0);
         monitor.tmrDisplayInfoTimer();
         model.displayTick();
 
@@ -440,6 +501,8 @@ TEST(MonitorSoak, AWeekOfSecondsMatchesTheRulesAndDoesNotGrow)
     EXPECT_GT(model.bandTicks, 0);
     EXPECT_GT(model.fullOnMainsTicks, 0);
     EXPECT_GT(model.unknownTicks, 0);
+    EXPECT_GT(model.heldTicks, 0);
+    EXPECT_GT(model.sleeps, 0);
     EXPECT_GT(model.discarded, 100);
     EXPECT_GT(model.drainsLearned, 1000);
     EXPECT_GT(model.chargesLearned, 1000);

@@ -24,4 +24,6 @@ struct DischargeStatistics {
     qint32 DrainTaken = 3;
     qint32 ChargeTime = 120;
     qint32 ChargeTaken = 3;
+
+    bool operator==(const DischargeStatistics &) const = default;
 };

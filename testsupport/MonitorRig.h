@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BarSettings.h"
+#include "FakeMonitorClock.h"
 #include "FakeShutdownRequester.h"
 #include "Monitor.h"
 #include "RecordingMonitorHost.h"
@@ -14,15 +15,18 @@ struct MonitorRig {
     {
     }
 
-    void set(quint8 ac, quint8 flag, quint8 percent)
+    void set(quint8 ac, quint8 flag, quint8 percent) { set({ac, flag, percent, -1}); }
+    void set(const PowerStatusReading &reading)
     {
-        source.appendReading({ac, flag, percent, -1});
+        source.appendReading(reading);
         power.Refresh();
     }
     // One second of the window: the sampler, then the two ticks.
-    void second(quint8 ac, quint8 flag, quint8 percent)
+    void second(quint8 ac, quint8 flag, quint8 percent) { second({ac, flag, percent, -1}); }
+    void second(const PowerStatusReading &reading)
     {
-        set(ac, flag, percent);
+        clock.advance(1000);
+        set(reading);
         monitor.tmrComputeInfoTimer();
         monitor.tmrDisplayInfoTimer();
     }
@@ -33,5 +37,6 @@ struct MonitorRig {
     DischargeStatistics stats;
     RecordingMonitorHost host;
     FakeShutdownRequester shutdown;
-    Monitor monitor{power, settings, stats, host, shutdown};
+    FakeMonitorClock clock;
+    Monitor monitor{power, settings, stats, host, shutdown, clock};
 };
