@@ -5,12 +5,14 @@ Usage: safety_system_test.py [TEST_NAME ...]; VOLTLINE_BIN names the program (ct
 """
 
 import os
+import re
 import shutil
 import signal
 import subprocess
+import time
 
 import harness
-from bar_system_test import store_path, write_store
+from bar_system_test import read_store, store_path, write_store
 from harness import Failure, wait_until
 
 BIN = os.environ.get("VOLTLINE_BIN", "build/app/voltline")
@@ -48,6 +50,8 @@ def battery(percent, status="Discharging"):
 
 
 ADAPTER_OFFLINE = {"type": "Mains", "online": 0}
+ADAPTER_ONLINE = {"type": "Mains", "online": 1}
+STATS_KEY = r"[HKEY_CURRENT_USER\Software\Quorvex\Voltline\Stats]"
 
 
 def seconds_pass(bar, count):
@@ -63,9 +67,13 @@ def seconds_pass(bar, count):
     return seen[-1]
 
 
-def start(desk, entries, **store):
+def start(desk, entries, stats=None, **store):
     folder = SupplyFolder(desk.tmp, entries)
     write_store(desk, WarnPercent=25, ShutdownPercent=10, Left=100, Top=100, **store)
+    if stats:
+        with open(store_path(desk), "a") as f:
+            f.write("\n" + STATS_KEY + "\n")
+            f.writelines(f'"{k}"=dword:{v:08x}\n' for k, v in stats.items())
     bar = desk.start(BIN, folder)
     bar.wait_window()
     return bar, folder
@@ -117,6 +125,73 @@ def battery_away_for_a_moment_is_bridged():
         bar.check_output()
 
 
+def stays(predicate, seconds, what):
+    """Fails as soon as predicate is false within the next `seconds`."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        expect(predicate(), f"{what} did not hold")
+        time.sleep(0.2)
+
+
+def purple_pixels(desk, wid):
+    out = desk.run("convert", desk.screenshot(os.path.join(desk.tmp, "strip.png"), wid),
+                   "-depth", "8", "txt:-")
+    return sum(1 for m in re.finditer(r"\((\d+),(\d+),(\d+)", out)
+               if abs(int(m[1]) - 128) < 20 and int(m[2]) < 30 and abs(int(m[3]) - 128) < 20)
+
+
+def held_at_a_charge_limit_learns_nothing():
+    """A laptop held at its 80 % charge limit is on AC power with no countdown; pulling the
+    mains starts the countdown from the learned drain mean at once, and the held spell is
+    learned nowhere."""
+    learned = {"DrainTime": 150, "DrainTaken": 40, "ChargeTime": 90, "ChargeTaken": 20}
+    at_limit = dict(battery(80, "Not charging"), charge_control_end_threshold=80, power_now=0,
+                    energy_now=45760000, energy_full=57200000)
+    with harness.Desktop() as desk:
+        calls = desk.start_logind("accept")
+        bar, folder = start(desk, {"AC": ADAPTER_ONLINE, "BAT0": at_limit}, stats=learned)
+        wid = bar.wait_window()
+        held = "80%, FULL : Voltline"
+        wait_until(lambda: bar.title() == held, 10, "the held title")
+        wait_until(lambda: purple_pixels(desk, wid) > 20, 10, "the purple gauge")
+        stays(lambda: bar.title() == held, 20, "the held title")  # longer than a step counts
+        folder.put("AC", ADAPTER_OFFLINE)
+        folder.put("BAT0", {"status": "Discharging", "power_now": 9500000})
+        # 150 s a percent times 80 %: 3:20:00, less the seconds the display has counted.
+        title = wait_until(lambda: re.fullmatch(r"80%, 3:(19:[45]\d|20:00) : Voltline",
+                                                bar.title() or ""), 10, "the countdown")
+        os.kill(bar.pid, signal.SIGTERM)
+        expect(bar.wait_exit() == 0, "exit code")
+        got = {k: v for k, v in read_store(desk).items() if k in learned}
+        expect(got == learned, f"learned {got}, title {title[0]!r}")
+        expect(calls() == [], f"asked to power off: {calls()}")
+        bar.check_output()
+
+
+def a_glitch_of_zero_never_powers_off():
+    """At 57 % on battery the gauge reads 0 % for two seconds: no power-off. A real 8 % asks
+    once, after it held for ten seconds."""
+    with harness.Desktop() as desk:
+        calls = desk.start_logind("accept")
+        bar, folder = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(57)})
+        wait_until(lambda: (bar.title() or "").startswith("57%, "), 10, "57 % in the title")
+        folder.put("BAT0", {"capacity": 0})
+        wait_until(lambda: (bar.title() or "").startswith("0%, "), 10, "0 % in the title")
+        stays(lambda: (bar.title() or "").startswith("0%, "), 1, "the glitch")
+        folder.put("BAT0", {"capacity": 57})
+        wait_until(lambda: (bar.title() or "").startswith("57%, "), 10, "57 % again")
+        seconds_pass(bar, 12)
+        expect(calls() == [], f"a glitch asked to power off: {calls()}")
+        folder.put("BAT0", {"capacity": 8})
+        wait_until(lambda: (bar.title() or "").startswith("8%, "), 10, "8 % in the title")
+        seconds_pass(bar, 7)
+        expect(calls() == [], f"asked before 8 % held: {calls()}")
+        wait_until(lambda: calls() == [False], 10, "one power-off request")
+        seconds_pass(bar, 2)
+        expect(calls() == [False], f"calls {calls()}")
+        bar.check_output()
+
+
 def silent_logind_neither_freezes_nor_blocks_closing():
     with harness.Desktop() as desk:
         calls = desk.start_logind("silent")
@@ -156,6 +231,8 @@ def no_display_is_one_clear_line():
 
 
 TESTS = {f.__name__: f for f in (no_battery_is_mains, battery_away_for_a_moment_is_bridged,
+                                  held_at_a_charge_limit_learns_nothing,
+                                  a_glitch_of_zero_never_powers_off,
                                   silent_logind_neither_freezes_nor_blocks_closing,
                                   killed_display_saves, no_display_is_one_clear_line)}
 
