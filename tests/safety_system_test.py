@@ -206,6 +206,69 @@ def silent_logind_neither_freezes_nor_blocks_closing():
         bar.check_output()
 
 
+def start_session_manager(desk, kind, mode="accept"):
+    """A fake session manager of one desktop on the desktop's session bus (see
+    fake_session_manager.py); returns the process and a function listing its calls."""
+    calls = os.path.join(desk.tmp, f"session-calls-{kind}-{mode}")
+    manager = subprocess.Popen(
+        ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "fake_session_manager.py"),
+         desk.env["DBUS_SESSION_BUS_ADDRESS"], calls, kind, mode],
+        env=desk.env, stdout=subprocess.DEVNULL, start_new_session=True)
+    desk.procs.append(manager)
+    wait_until(lambda: os.path.exists(calls), 20, f"the {kind} session manager")
+
+    def recorded():
+        with open(calls) as f:
+            return [line.strip() for line in f if line.strip()]
+    return manager, recorded
+
+
+def session_manager_before_logind():
+    """At the shutdown level the program asks the desktop's session manager, which lets the
+    open programs save; logind only where none takes the request."""
+    rows = [  # kind, mode, the manager's calls, logind's calls
+        ("gnome", "accept", ["Shutdown"], []),
+        ("plasma", "accept", ["logout 0 2 -1"], []),
+        ("xfce", "accept", ["Shutdown true"], []),
+        (None, None, [], [False]),
+        ("xfce", "error", ["Shutdown true"], [False]),
+    ]
+    with harness.Desktop(tray=False) as desk:
+        logind = desk.start_logind("accept")
+        folder = SupplyFolder(desk.tmp, {"AC": ADAPTER_OFFLINE, "BAT0": battery(9)})
+        for kind, mode, want_manager, want_logind in rows:
+            name = f"{kind} {mode}" if kind else "no session manager"
+            manager, recorded = (start_session_manager(desk, kind, mode) if kind
+                                 else (None, list))
+            before = len(logind())
+            write_store(desk, WarnPercent=25, ShutdownPercent=10, Left=100, Top=100)
+            bar = desk.start(BIN, folder)
+            wait_until(lambda: recorded() == want_manager and
+                       logind()[before:] == want_logind, 20, f"{name}: the request")
+            seconds_pass(bar, 1)
+            expect(recorded() == want_manager, f"{name}: manager calls {recorded()}")
+            expect(logind()[before:] == want_logind, f"{name}: logind calls {logind()}")
+            os.kill(bar.pid, signal.SIGTERM)
+            expect(bar.wait_exit() == 0, f"{name}: exit code")
+            bar.check_output()
+            if manager:
+                manager.terminate()
+                manager.wait(10)
+
+
+def silent_session_manager_neither_freezes_nor_blocks_closing():
+    with harness.Desktop(tray=False) as desk:
+        logind = desk.start_logind("accept")
+        _, recorded = start_session_manager(desk, "gnome", "silent")
+        bar, _ = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(9)})
+        wait_until(lambda: recorded() == ["Shutdown"], 20, "the shutdown request")
+        seconds_pass(bar, 3)  # the countdown goes on while the manager keeps silent
+        os.kill(bar.pid, signal.SIGTERM)
+        expect(bar.wait_exit(10) == 0, "exit code not 0")
+        expect(logind() == [], f"logind asked before the manager's time was up: {logind()}")
+        bar.check_output()
+
+
 def killed_display_saves():
     with harness.Desktop() as desk:
         bar, _ = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(57)})
@@ -234,6 +297,8 @@ TESTS = {f.__name__: f for f in (no_battery_is_mains, battery_away_for_a_moment_
                                   held_at_a_charge_limit_learns_nothing,
                                   a_glitch_of_zero_never_powers_off,
                                   silent_logind_neither_freezes_nor_blocks_closing,
+                                  session_manager_before_logind,
+                                  silent_session_manager_neither_freezes_nor_blocks_closing,
                                   killed_display_saves, no_display_is_one_clear_line)}
 
 if __name__ == "__main__":
