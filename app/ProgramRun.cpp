@@ -99,9 +99,11 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 
         SignalCloser closer;
         QObject::connect(&closer, &SignalCloser::terminationRequested, &frmMain, &QWidget::close);
-        // The desktop session ending: save and leave the tray like a normal close.
+        // The desktop session is about to end: save, but stay. Another program may still
+        // cancel the logout, and then the bar carries on; when the session does end, it quits
+        // the event loop and the bar closes as usual.
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
-                         [&frmMain](QSessionManager &) { frmMain.close(); });
+                         [&frmMain](QSessionManager &) { frmMain.SaveSettings(); });
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &frmMain,
                          [&frmMain] { frmMain.FormClose(); });
         // A broken display connection ends the process from inside Qt by exit(): save first.
