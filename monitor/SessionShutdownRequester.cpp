@@ -72,8 +72,9 @@ void SessionShutdownRequester::askManager(qsizetype index, Answer answer)
         return;
     }
     // A manager that is absent, refuses or keeps silent hands on to the next way. Silence
-    // counts as a stuck manager: every one answers once its logout has begun, and a stuck one
-    // would leave the laptop running until the battery dies.
+    // counts as a stuck manager: each answers as soon as its logout has begun, long before the
+    // programs have saved, and a stuck one would leave the laptop running until the battery
+    // dies.
     const QDBusPendingCall pending = m_bus.asyncCall(m_calls.at(index), m_timeoutMs);
     auto *watcher = new QDBusPendingCallWatcher(pending, m_pending.get());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, m_pending.get(),

@@ -15,7 +15,7 @@
 // logind, which ends the programs without asking.
 class SessionShutdownRequester final : public ShutdownRequester {
 public:
-    // Time a manager has to answer. Each one answers as soon as it has started the logout.
+    // Time a manager has to answer; each answers as soon as it has started the logout.
     static constexpr int kAnswerTimeoutMs = 25'000;
 
     explicit SessionShutdownRequester(std::unique_ptr<ShutdownRequester> fallback,
