@@ -10,6 +10,7 @@ import shutil
 import signal
 import subprocess
 import time
+import types
 
 import harness
 from bar_system_test import read_store, store_path, write_store
@@ -206,60 +207,72 @@ def silent_logind_neither_freezes_nor_blocks_closing():
         bar.check_output()
 
 
-def start_session_manager(desk, kind, mode="accept"):
-    """A fake session manager of one desktop on the desktop's session bus (see
-    fake_session_manager.py); returns the process and a function listing its calls."""
-    calls = os.path.join(desk.tmp, f"session-calls-{kind}-{mode}")
-    manager = subprocess.Popen(
+def session_bus(desk):
+    """A session bus of its own, for one program and its desktop's manager; its address."""
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                           env=desk.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                           text=True, start_new_session=True)
+    desk.procs.append(bus)
+    return bus.stdout.readline().strip()
+
+
+def start_session_manager(desk, kind, mode="accept", address=None):
+    """A fake session manager of one desktop (see fake_session_manager.py) on the desktop's
+    session bus or the one at `address`; returns a function listing its calls."""
+    calls = os.path.join(desk.tmp, f"session-calls-{len(desk.procs)}")
+    desk.procs.append(subprocess.Popen(
         ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "fake_session_manager.py"),
-         desk.env["DBUS_SESSION_BUS_ADDRESS"], calls, kind, mode],
-        env=desk.env, stdout=subprocess.DEVNULL, start_new_session=True)
-    desk.procs.append(manager)
+         address or desk.env["DBUS_SESSION_BUS_ADDRESS"], calls, kind, mode],
+        env=desk.env, stdout=subprocess.DEVNULL, start_new_session=True))
     wait_until(lambda: os.path.exists(calls), 20, f"the {kind} session manager")
 
     def recorded():
         with open(calls) as f:
             return [line.strip() for line in f if line.strip()]
-    return manager, recorded
+    return recorded
 
 
 def session_manager_before_logind():
     """At the shutdown level the program asks the desktop's session manager, which lets the
-    open programs save; logind only where none takes the request."""
-    rows = [  # kind, mode, the manager's calls, logind's calls
-        ("gnome", "accept", ["Shutdown"], []),
-        ("plasma", "accept", ["logout 0 2 -1"], []),
-        ("xfce", "accept", ["Shutdown true"], []),
-        (None, None, [], [False]),
-        ("xfce", "error", ["Shutdown true"], [False]),
+    open programs save; logind only where none takes the request. One program for each
+    desktop, side by side, each on a session bus of its own."""
+    rows = [  # kind, mode, the manager's calls, whether logind is asked
+        ("gnome", "accept", ["Shutdown"], False),
+        ("plasma", "accept", ["logout 0 2 -1"], False),
+        ("xfce", "accept", ["Shutdown true"], False),
+        ("xfce", "error", ["Shutdown true"], True),
+        (None, None, [], True),
     ]
     with harness.Desktop(tray=False) as desk:
         logind = desk.start_logind("accept")
         folder = SupplyFolder(desk.tmp, {"AC": ADAPTER_OFFLINE, "BAT0": battery(9)})
-        for kind, mode, want_manager, want_logind in rows:
-            name = f"{kind} {mode}" if kind else "no session manager"
-            manager, recorded = (start_session_manager(desk, kind, mode) if kind
-                                 else (None, list))
-            before = len(logind())
-            write_store(desk, WarnPercent=25, ShutdownPercent=10, Left=100, Top=100)
-            bar = desk.start(BIN, folder)
-            wait_until(lambda: recorded() == want_manager and
-                       logind()[before:] == want_logind, 20, f"{name}: the request")
-            seconds_pass(bar, 1)
-            expect(recorded() == want_manager, f"{name}: manager calls {recorded()}")
-            expect(logind()[before:] == want_logind, f"{name}: logind calls {logind()}")
+        runs = []
+        for i, (kind, mode, want, _) in enumerate(rows):
+            bus = session_bus(desk)
+            recorded = start_session_manager(desk, kind, mode, bus) if kind else list
+            home = os.path.join(desk.tmp, f"config-{i}")
+            write_store(types.SimpleNamespace(config_home=home), WarnPercent=25,
+                        ShutdownPercent=10, Left=100, Top=100 + 40 * i)
+            bar = desk.start(BIN, folder, log_name=f"voltline-{i}.log", extra_env={
+                "DBUS_SESSION_BUS_ADDRESS": bus, "XDG_CONFIG_HOME": home})
+            runs.append((f"{kind} {mode}" if kind else "no session manager", want, recorded,
+                         bar))
+        asked = [False] * sum(1 for row in rows if row[3])
+        wait_until(lambda: all(recorded() == want for _, want, recorded, _ in runs) and
+                   logind() == asked, 30, "the requests")
+        seconds_pass(runs[0][3], 1)
+        expect(logind() == asked, f"logind calls {logind()}")
+        for name, want, recorded, bar in runs:
+            expect(recorded() == want, f"{name}: manager calls {recorded()}")
             os.kill(bar.pid, signal.SIGTERM)
             expect(bar.wait_exit() == 0, f"{name}: exit code")
             bar.check_output()
-            if manager:
-                manager.terminate()
-                manager.wait(10)
 
 
 def silent_session_manager_neither_freezes_nor_blocks_closing():
     with harness.Desktop(tray=False) as desk:
         logind = desk.start_logind("accept")
-        _, recorded = start_session_manager(desk, "gnome", "silent")
+        recorded = start_session_manager(desk, "gnome", "silent")
         bar, _ = start(desk, {"AC": ADAPTER_OFFLINE, "BAT0": battery(9)})
         wait_until(lambda: recorded() == ["Shutdown"], 20, "the shutdown request")
         seconds_pass(bar, 3)  # the countdown goes on while the manager keeps silent
