@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Voltline needs to build, run and test, skipping those present.
-# Usage: scripts/deps.sh [build|run|test]   (default: test, which is everything)
+# Usage: scripts/deps.sh [build|run|test|bench]   (default: test, which is everything but the
+# accuracy benchmark's picture: bench is what bench/estimate_accuracy.sh needs)
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
@@ -10,12 +11,16 @@ test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev openbox trayer xdotool x11
            python3 python3-dbusmock dbus-x11 imagemagick clang libclang-rt-14-dev
            cbatticon dpkg-dev file fakeroot man-db lintian appstream desktop-file-utils
            fonts-wine util-linux procps x11-xserver-utils)
+# The default build with its tests and benchmarks, git for the build it compares with, and
+# matplotlib for the picture.
+bench_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev git python3 python3-matplotlib)
 
 case "${1:-test}" in
     build) want=("${build_pkgs[@]}") ;;
     run) want=("${build_pkgs[@]}" "${run_pkgs[@]}") ;;
     test) want=("${build_pkgs[@]}" "${run_pkgs[@]}" "${test_pkgs[@]}") ;;
-    *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+    bench) want=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
+    *) echo "usage: $0 [build|run|test|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
