@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
 
 // Programs built before the monitor could tell a sleep ticked on their own clock and were told
 // nothing: the replay then does exactly what such a program met.

@@ -73,10 +73,11 @@ struct ReplayPlan {
     QList<Checkpoint> checkpoints;
 };
 
-// A gap counts as a sleep when it is longer than three sampling intervals and ten minutes, and
-// on battery lost less than half of what the log loses awake in that time (or the machine
-// was on mains on either side of it). Checkpoints fall on every awake minute on battery from
-// 90 % down to 10 % and at least 10 points above where that discharge ends.
+// A gap counts as a sleep (or an off spell) when it is longer than three sampling intervals and
+// ten minutes, unless it lies on battery on both sides and lost at least half of what the log
+// loses awake in that time. Discharges end where the log leaves battery or the battery gained
+// more than a point. Checkpoints fall on every awake minute on battery from 90 % down to 10 %
+// and at least 10 points above where that discharge ends.
 ReplayPlan planReplay(const Trace &trace);
 
 // The error of an estimate of the time to empty, relative to the time really left. A discharge

@@ -2,7 +2,7 @@
 // and monitor and, at every awake minute from 90 % to 10 % on battery, compares the time the strip
 // shows with the time the log really took, beside the estimates a user would otherwise see.
 //
-//   estimate_accuracy [--label TEXT] [--minutes FILE] TRACE_OR_FOLDER...
+//   estimate_accuracy [--minutes FILE] TRACE_OR_FOLDER...
 //
 // Prints a Markdown table: per log, the median and the 90th percentile of the relative error
 // of Voltline from a first start, from the means the same log taught it once before, and from
@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -84,7 +83,7 @@ public:
         }
         if (!input)
             return;
-        static const double alpha = 1 - std::exp(-1 / kTimeConstant);
+        const double alpha = -std::expm1(-1 / kTimeConstant);
         m_average = m_average ? *m_average + alpha * (*input - *m_average) : *input;
     }
 
@@ -208,8 +207,7 @@ QStringList traceFiles(const QStringList &arguments)
 
 int usage()
 {
-    std::fputs("usage: estimate_accuracy [--label TEXT] [--minutes FILE] TRACE_OR_FOLDER...\n",
-               stderr);
+    std::fputs("usage: estimate_accuracy [--minutes FILE] TRACE_OR_FOLDER...\n", stderr);
     return 2;
 }
 
@@ -220,18 +218,10 @@ int main(int argc, char **argv)
     // The sampler owns a timer, which needs an application object; it is never started here.
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
-    QString label;
     QString minutesPath;
-    while (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--"))) {
-        const QString option = arguments.takeFirst();
-        if (arguments.isEmpty())
-            return usage();
-        if (option == QLatin1String("--label"))
-            label = arguments.takeFirst();
-        else if (option == QLatin1String("--minutes"))
-            minutesPath = arguments.takeFirst();
-        else
-            return usage();
+    if (arguments.size() >= 2 && arguments.first() == QLatin1String("--minutes")) {
+        arguments.removeFirst();
+        minutesPath = arguments.takeFirst();
     }
     const QStringList files = traceFiles(arguments);
     if (files.isEmpty())
@@ -289,7 +279,8 @@ int main(int argc, char **argv)
             });
         }
 
-        int sleeps = int(std::count(t.plan.sleepBefore.begin(), t.plan.sleepBefore.end(), true));
+        const int sleeps =
+            int(std::count(t.plan.sleepBefore.begin(), t.plan.sleepBefore.end(), true));
         err << t.file << ": device \"" << t.trace.device << "\", " << t.trace.samples.size()
             << " rows, " << sleeps << " sleeps or off spells, " << t.plan.discharges.size()
             << " discharges ending at";
@@ -304,8 +295,6 @@ int main(int argc, char **argv)
     }
 
     QTextStream out(stdout);
-    if (!label.isEmpty())
-        out << label << "\n\n";
     out << "| log | minutes |";
     for (const char *name : kEstimatorNames)
         out << ' ' << name << " |";
@@ -319,7 +308,7 @@ int main(int argc, char **argv)
     std::vector<double> traceP90s[EstimatorCount];
     QStringList gaps;
     for (const LoadedTrace &t : traces) {
-        out << "| " << t.file.left(2) << ' ' << t.trace.name.mid(3) << " | " << t.minutes.size()
+        out << "| " << (t.trace.name.isEmpty() ? t.file : t.trace.name) << " | " << t.minutes.size()
             << " |";
         for (int e = 0; e < EstimatorCount; ++e) {
             std::vector<double> errors;
@@ -337,7 +326,8 @@ int main(int argc, char **argv)
                 (e != Device || t.hasDevicePeers) && (e != Instantaneous || t.whPerPercent);
             if (applies && s.count < t.minutes.size())
                 gaps.append(QStringLiteral("%1 %2: %3 of %4")
-                                .arg(t.file.left(2), QLatin1String(kEstimatorNames[e]))
+                                .arg(t.file.section(QLatin1Char('-'), 0, 0),
+                                     QLatin1String(kEstimatorNames[e]))
                                 .arg(t.minutes.size() - s.count)
                                 .arg(t.minutes.size()));
             out << ' ' << cell(s) << " |";
