@@ -77,8 +77,10 @@ fi
 "$python" "$repo/bench/accuracy/plot_accuracy.py" "$work/minutes.tsv" \
     "$repo/docs/estimate-accuracy.png" $plot
 
-# Each table goes between its pair of markers in the README.
-after_label="$(label HEAD -- power monitor)"
+# Each table goes between its pair of markers in the README. The code measured now is named by
+# the last commit that changed the sampler or the monitor itself.
+after_label="$(label HEAD -- power 'monitor/Monitor*' \
+    ':(exclude)*_test.cpp' ':(exclude)power/fuzz')"
 before_label="${before:+$(label "$before")}"
 "$python" - "$repo/README.md" "$work" "$after_label" "$before_label" <<'EOF'
 import pathlib, re, sys
