@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -31,21 +32,18 @@ QByteArray constantDrain(int sleepAt = -1)
     return text;
 }
 
-struct Pass {
-    std::vector<double> errors;
-};
-
-Pass measure(const Trace &trace, const ReplayPlan &plan, DischargeStatistics &stats)
+// The relative error of the strip's time at each checkpoint.
+std::vector<double> measure(const Trace &trace, const ReplayPlan &plan, DischargeStatistics &stats)
 {
-    Pass pass;
+    std::vector<double> errors;
     qsizetype next = 0;
     replayTrace(trace, plan, stats, [&](const ReplayTick &tick) {
         if (next < plan.checkpoints.size() &&
             plan.checkpoints[next].awakeSecond == tick.awakeSecond)
-            pass.errors.push_back(
+            errors.push_back(
                 relativeError(double(tick.shownSeconds), tick.drainTime, plan.checkpoints[next++]));
     });
-    return pass;
+    return errors;
 }
 
 TEST(TraceReplay, LearnedTimeConvergesOnAConstantDrain)
@@ -68,15 +66,15 @@ TEST(TraceReplay, LearnedTimeConvergesOnAConstantDrain)
 
         // A first start: the built-in 120 s per percent is far from the truth at 90 %.
         DischargeStatistics stats;
-        const Pass fresh = measure(*trace, plan, stats);
-        ASSERT_EQ(fresh.errors.size(), 243u);
-        EXPECT_GT(fresh.errors.front(), 0.10);
+        const std::vector<double> fresh = measure(*trace, plan, stats);
+        ASSERT_EQ(fresh.size(), 243u);
+        EXPECT_GT(fresh.front(), 0.10);
 
         // The same discharge once more, with what the first taught.
         EXPECT_NEAR(stats.DrainTime, kSecondsPerPercent, 0.02 * kSecondsPerPercent);
-        const Pass learned = measure(*trace, plan, stats);
-        ASSERT_EQ(learned.errors.size(), 243u);
-        EXPECT_LT(*std::max_element(learned.errors.begin(), learned.errors.end()), 0.03);
+        const std::vector<double> learned = measure(*trace, plan, stats);
+        ASSERT_EQ(learned.size(), 243u);
+        EXPECT_LT(*std::max_element(learned.begin(), learned.end()), 0.03);
     }
 }
 
