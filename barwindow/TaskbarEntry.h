@@ -6,6 +6,8 @@ class QWindow;
 // X11); does nothing on other platforms.
 void setSkipTaskbar(QWindow *window, bool skip);
 
-// Puts a top-level window on every virtual desktop (_NET_WM_DESKTOP 0xFFFFFFFF on X11), so it
-// stays in sight when the user switches; does nothing on other platforms.
+// Puts a top-level window on every virtual desktop, so it stays in sight when the user
+// switches; does nothing on other platforms. Call it before each mapping (a new native window,
+// a show after a hide) and once more after it: window managers read the wish from the window's
+// properties at the map and from messages after it, and some honour only one of the two.
 void setOnAllDesktops(QWindow *window);

@@ -214,11 +214,14 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Always in sight: on every virtual desktop, asked for before each mapping.
+    // Always in sight: on every virtual desktop, asked for before each mapping and after it.
     setOnAllDesktops(windowHandle());
     FormShow();
     // The task-list state can only be asked for once the window is mapped.
-    QTimer::singleShot(0, this, [this] { m_presence->applyTaskbarEntry(); });
+    QTimer::singleShot(0, this, [this] {
+        setOnAllDesktops(windowHandle());
+        m_presence->applyTaskbarEntry();
+    });
 }
 
 void TfrmMain::FormClose()
