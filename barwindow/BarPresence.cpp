@@ -109,6 +109,10 @@ void BarPresence::UpdatePresence()
             RemoveTrayIcon();
             TrayIconShown = false;
             UpdateTrayTip();
+            // A bar hidden in the tray would be left with no way back: its task-list entry
+            // exists only while it is mapped. Minimised, it waits there.
+            if (!m_window.isVisible())
+                m_window.showMinimized();
         }
     }
 }

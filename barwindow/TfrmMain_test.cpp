@@ -425,6 +425,29 @@ TEST(TfrmMain, ConfigurationSwitchesPresence)
     EXPECT_FALSE(rig.frm.presence().TrayIconShown);
 }
 
+// Leaving the tray while the bar is hidden there must leave a way back to it.
+TEST(TfrmMain, LeavingTheTrayWhileHiddenKeepsATaskListEntry)
+{
+    Rig rig;
+    rig.frm.show();
+    settle();
+    rig.frm.mnuMinimizeClick();
+    ASSERT_FALSE(rig.frm.isVisible());
+    rig.frm.setConfigurationDialog([](ConfigExchange &x) {
+        x.ShowInSysTray = false;
+        x.Accepted = true;
+        return true;
+    });
+    rig.frm.mnuConfigurationClick();
+    settle();
+    EXPECT_EQ(rig.live, 0);
+    EXPECT_TRUE(rig.frm.isVisible());
+    EXPECT_TRUE(rig.frm.isMinimized());
+    EXPECT_TRUE(rig.frm.presence().inTaskList());
+    rig.frm.mnuRestoreClick();
+    EXPECT_FALSE(rig.frm.isMinimized());
+}
+
 TEST(TfrmMain, HelpWithoutPathWarns)
 {
     Rig rig;
