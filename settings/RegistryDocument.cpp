@@ -200,14 +200,15 @@ std::optional<RegistryValue> parseData(const QByteArray &text)
         const auto data = parseHexList(text.mid(close + 2));
         if (!type || !data)
             return std::nullopt;
-        return RegistryValue{*type, *data};
+        const bool string = *type == RegistryType::String || *type == RegistryType::ExpandString;
+        return RegistryValue{*type, *data, string};
     }
     return std::nullopt;
 }
 
 QByteArray serializeData(const RegistryValue &v)
 {
-    if (v.type == RegistryType::String && v.data.endsWith('\0') &&
+    if (v.type == RegistryType::String && !v.hexList && v.data.endsWith('\0') &&
         decodeUtf8(v.data.chopped(1), nullptr))
         return quote(v.data.chopped(1));
     if (v.type == RegistryType::Dword && v.data.size() == 4) {
@@ -283,9 +284,10 @@ bool isBelow(const QString &path, const QString &key)
 
 } // namespace
 
-QString decodeRegistryString(const QByteArray &data)
+QString decodeRegistryString(const RegistryValue &value)
 {
-    if (data.size() % 2 == 0) {
+    const QByteArray &data = value.data;
+    if (value.hexList && data.size() % 2 == 0) {
         for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
             if (data[i] == '\0' && data[i + 1] == '\0')
                 return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData()),

@@ -20,14 +20,17 @@ constexpr quint32 Dword = 4;        // REG_DWORD, little-endian
 struct RegistryValue {
     quint32 type = RegistryType::None;
     QByteArray data; // strings: UTF-8 bytes with their terminating NUL
+    // A string read from a hex(N) byte list rather than from quoted text; written back the
+    // same way.
+    bool hexList = false;
 
     friend bool operator==(const RegistryValue &, const RegistryValue &) = default;
 };
 
-// The text of a string value's data, up to its terminator. A registry export writes the
-// string types in hex(N) form as UTF-16LE; their two-byte terminator (a zero 16-bit unit)
-// tells them apart from this store's own UTF-8, which never holds two NULs in a row.
-QString decodeRegistryString(const QByteArray &data);
+// The text of a string value, up to its first NUL. A registry export writes the string types
+// as hex(N) lists of UTF-16LE, whose terminator is a zero 16-bit unit; such a list is read as
+// UTF-16 when it holds one. Quoted text is always UTF-8, whatever NULs it carries.
+QString decodeRegistryString(const RegistryValue &value);
 
 // The contents of the store file: sections of typed values in the registry export style.
 //

@@ -200,7 +200,7 @@ std::optional<QString> RegistryStore::readString(const QString &name)
         return QString();
     if (v->type != RegistryType::String && v->type != RegistryType::ExpandString)
         return std::nullopt;
-    return decodeRegistryString(v->data);
+    return decodeRegistryString(*v);
 }
 
 bool RegistryStore::writeInteger(const QString &name, qint32 value)

@@ -75,6 +75,7 @@ TEST_F(RegistryStoreTest, TypedReadsFailOnAnyOtherTypeOrSize)
               "\"ShortDword\"=hex(4):07,00\n"
               "\"Text\"=\"1\"\n"
               "\"Expand\"=hex(2):2f,78,00,2f,79,00\n"
+              "\"Nul\"=\"/tmp/a\\x00\"\n"
               "\"Empty\"=\"\"\n"
               "\"Double\"=hex:00,00,00,e0,a3,70,f1,3f\n"
               "\"Four\"=hex:00,00,80,3f\n");
@@ -94,6 +95,7 @@ TEST_F(RegistryStoreTest, TypedReadsFailOnAnyOtherTypeOrSize)
         {"ShortDword", {}, {}, {}, {}},
         {"Text", {}, {}, {}, QStringLiteral("1")},
         {"Expand", {}, {}, {}, QStringLiteral("/x")},
+        {"Nul", {}, {}, {}, QStringLiteral("/tmp/a")}, // quoted text is never UTF-16
         {"Export", {}, {}, {}, QStringLiteral("/usr/share/voltline/help file.html")},
         {"Empty", {}, {}, {}, QString()},
         {"Double", {}, {}, double(1.09f), {}},
