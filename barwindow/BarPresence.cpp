@@ -65,6 +65,7 @@ BarPresence::BarPresence(QWidget &window, std::unique_ptr<TrayIcon> tray,
     , m_displayState(displayState)
     , m_menu(menu)
 {
+    m_tray->setMenu(&m_menu);
     m_tray->setEventHandler([this](TrayIcon::Event event) {
         switch (event) {
         case TrayIcon::Event::LeftRelease:

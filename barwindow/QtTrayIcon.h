@@ -2,7 +2,9 @@
 
 #include "TrayIcon.h"
 
+#include <QMenu>
 #include <QObject>
+#include <QPointer>
 
 class QSystemTrayIcon;
 
@@ -19,8 +21,17 @@ public:
     void modify(const QIcon &icon, const QString &tip) override;
     void remove() override;
     void setEventHandler(EventHandler handler) override { m_handler = std::move(handler); }
+    void setMenu(QMenu *menu) override { m_menu = menu; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void report(Event event);
+
     QSystemTrayIcon *m_icon = nullptr;
+    // Qt's own window for an icon embedded in an XEmbed tray; null for a StatusNotifierItem.
+    QPointer<QWidget> m_embedded;
+    QPointer<QMenu> m_menu;
     EventHandler m_handler;
 };

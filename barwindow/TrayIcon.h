@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QMenu;
+
 // The notification-area icon as the bar uses it: add, modify, remove, and the mouse events.
 // The real one wraps QSystemTrayIcon; tests record the calls.
 class TrayIcon {
@@ -20,4 +22,6 @@ public:
     virtual void modify(const QIcon &icon, const QString &tip) = 0;
     virtual void remove() = 0;
     virtual void setEventHandler(EventHandler handler) = 0;
+    // The commands for a tray host that draws the icon's menu itself.
+    virtual void setMenu(QMenu *) {}
 };
