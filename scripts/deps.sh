@@ -10,7 +10,8 @@ run_pkgs=(xvfb xauth imagemagick x11-utils dbus-x11 openbox trayer xdotool fonts
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev openbox trayer xdotool x11-utils
            python3 python3-dbusmock dbus-x11 imagemagick clang libclang-rt-14-dev
            cbatticon dpkg-dev file fakeroot man-db lintian appstream desktop-file-utils
-           fonts-wine util-linux procps x11-xserver-utils)
+           fonts-wine util-linux procps x11-xserver-utils libglib2.0-bin
+           xfwm4 xfce4-panel xfconf)
 # The default build with its tests and benchmarks, git for the build it compares with, and
 # matplotlib for the picture.
 bench_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev git python3 python3-matplotlib)

@@ -15,13 +15,17 @@ Reusable by every system test (python3, standard library only):
 
 Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host;
 Desktop(monitors=[(x, y, w, h), ...]) splits the X screen into monitors, the primary first.
+Desktop(session="xfce") runs xfwm4 with xfce4-panel instead of openbox with trayer; without
+the argument VOLTLINE_SESSION chooses (default "openbox"). desk.tray_items(pid) and
+desk.tray_icon_point(pid) find the program's tray icon in either.
 desk.start_logind("accept" or "silent") puts a fake logind on a system bus of the desktop's
 own and returns a function listing its PowerOff calls; without it the system bus points
 nowhere.
 Every Desktop has its own XDG_RUNTIME_DIR (0700), a private D-Bus session bus, and
 XDG_CONFIG_HOME / XDG_CONFIG_DIRS in its temporary folder (desk.config_home,
 desk.config_dirs); nothing is written outside it. The tray host is trayer: it embeds Qt's tray
-icon, which desk.tray_icons() finds.
+icon, which desk.tray_icons() finds. xfce4-panel hosts StatusNotifierItems (on the session
+bus) and draws their icons and menus itself.
 
 The program is started in a private mount namespace with the fake folder bound over
 /sys/class/power_supply (needs unshare and root). A user with sudo that asks no password gets
@@ -197,9 +201,15 @@ class Voltline(Process):
 
 
 class Desktop:
-    def __init__(self, width=1280, height=800, wm=True, tray=True, monitors=()):
+    # The window manager and the panel with the notification area.
+    SESSIONS = {"openbox": ("openbox", "trayer"), "xfce": ("xfwm4", "xfce4-panel")}
+
+    def __init__(self, width=1280, height=800, wm=True, tray=True, monitors=(), session=None):
         self.width, self.height = width, height
         self.want_wm, self.want_tray = wm, tray
+        self.session = session or os.environ.get("VOLTLINE_SESSION") or "openbox"
+        if self.session not in self.SESSIONS:
+            raise Failure(f"unknown session {self.session!r}")
         # (x, y, width, height) of each monitor on the one X screen, the primary first
         self.monitors = list(monitors)
         self.procs = []
@@ -207,6 +217,11 @@ class Desktop:
     # --- set-up ---------------------------------------------------------------------------
     def __enter__(self):
         tools = ["Xvfb", "xdotool", "xwininfo", "xprop", "dbus-daemon"]
+        wm, panel = self.SESSIONS[self.session]
+        tools += [wm] if self.want_wm else []
+        tools += [panel] if self.want_tray else []
+        if self.session == "xfce":
+            tools += ["gdbus", "import"]
         if self.monitors:
             tools.append("xrandr")
         for tool in tools:
@@ -275,8 +290,13 @@ class Desktop:
         return p
 
     def _start_wm(self):
-        self._spawn(["openbox", "--sm-disable"])
-        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK" in self.xprop_root(), 15, "openbox")
+        if self.session == "xfce":
+            # Without a compositor, as on most Xfce laptops and on a virtual display.
+            self._spawn(["xfwm4", "--compositor=off", "--sm-client-disable"])
+        else:
+            self._spawn(["openbox", "--sm-disable"])
+        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK" in self.xprop_root(), 15,
+                   self.SESSIONS[self.session][0])
 
     def _set_monitors(self):
         # Xvfb forgets the monitors when its last client leaves: the window manager is one.
@@ -295,11 +315,33 @@ class Desktop:
         self._start_tray()
 
     def _start_tray(self):
+        if self.session == "xfce":
+            self._start_xfce_panel()
+            return
         self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                      "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
                      "--transparent", "false", "--tint", "0x808080", "--expand", "true"])
         wait_until(lambda: "_NET_SYSTEM_TRAY_S0" in self.run("xprop", "-root") or
                    self.selection_owned("_NET_SYSTEM_TRAY_S0"), 15, "trayer")
+
+    def _start_xfce_panel(self):
+        # The layout a new user gets; without it the panel asks which one to use.
+        channels = os.path.join(self.config_home, "xfce4", "xfconf", "xfce-perchannel-xml")
+        os.makedirs(channels, exist_ok=True)
+        shutil.copy("/etc/xdg/xfce4/panel/default.xml",
+                    os.path.join(channels, "xfce4-panel.xml"))
+        self._spawn(["xfce4-panel", "--sm-client-disable"])
+        wait_until(lambda: self.session_bus("org.kde.StatusNotifierWatcher",
+                                            "/StatusNotifierWatcher",
+                                            "org.freedesktop.DBus.Properties.Get",
+                                            "org.kde.StatusNotifierWatcher",
+                                            "IsStatusNotifierHostRegistered") == "(<true>,)",
+                   15, "xfce4-panel's notification area")
+
+    def session_bus(self, dest, path, method, *args):
+        """One method call on the desktop's session bus, its reply as gdbus prints it."""
+        return self.run("gdbus", "call", "--session", "--dest", dest, "--object-path", path,
+                        "--method", method, *args).strip()
 
     def selection_owned(self, name):
         return bool(self.search("--classname", "trayer"))
@@ -428,6 +470,50 @@ class Desktop:
             if "_XEMBED_INFO" in self.xprop(wid, "_XEMBED_INFO"):
                 icons.append(wid)
         return icons
+
+    def status_notifier_items(self, pid):
+        """(bus name, path) of the StatusNotifierItems that process pid registered."""
+        reply = self.session_bus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                 "org.freedesktop.DBus.Properties.Get",
+                                 "org.kde.StatusNotifierWatcher",
+                                 "RegisteredStatusNotifierItems")
+        items = []
+        for item in re.findall(r"'([^']+)'", reply):
+            name, _, path = item.partition("/")
+            owner = self.session_bus("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                     "org.freedesktop.DBus.GetConnectionUnixProcessID", name)
+            if owner == f"(uint32 {pid},)":
+                items.append((name, "/" + path))
+        return items
+
+    def tray_items(self, pid):
+        """The tray icons of process pid: embedded icon windows (Qt marks its other windows
+        for embedding too, but they are larger), or StatusNotifierItems."""
+        if self.session == "xfce":
+            return self.status_notifier_items(pid)
+        return [w for w in self.tray_icons(pid) if self.geometry(w)[2] <= 64]
+
+    def tray_icon_point(self, pid):
+        """Where a click on the tray icon of process pid lands, in root coordinates."""
+        if self.session != "xfce":
+            x, y, w, h = self.geometry(self.tray_items(pid)[0])
+            return x + w // 2, y + h // 2
+        # xfce4-panel draws the icon itself: the only coloured pixels of the top panel are the
+        # program's icon (the rightmost group, should the pager show a coloured miniature).
+        top = int(self.xprop_root("_NET_WORKAREA").split("=")[1].split(",")[1])
+        out = self.run("import", "-window", "root", "-crop", f"{self.width}x{top}+0+0",
+                       "-depth", "8", "txt:-")
+        xs, ys = [], []
+        for m in re.finditer(r"^(\d+),(\d+): \((\d+),(\d+),(\d+)", out, re.M):
+            x, y, r, g, b = (int(v) for v in m.groups())
+            if max(r, g, b) - min(r, g, b) > 80:
+                xs.append(x)
+                ys.append(y)
+        if not xs:
+            raise Failure("no tray icon drawn in the panel")
+        right = max(xs)
+        group = [(x, y) for x, y in zip(xs, ys) if x > right - 24]
+        return (sum(x for x, _ in group) // len(group), sum(y for _, y in group) // len(group))
 
     def popup_menus(self, pid):
         """Visible override-redirect windows of process pid larger than an icon (menus)."""
