@@ -13,24 +13,30 @@
 #include "TfrmMain.h"
 #include "VersionTexts.h"
 #include "VoltlineApplication.h"
+#include "X11Util.h"
 
 #include <QFileInfo>
 #include <QtGlobal>
 
+#include <cstdio>
 #include <exception>
 #include <optional>
 
 namespace {
 
-// The strip places itself, which Wayland does not allow; XWayland does. Where there is no
-// XWayland, Qt goes on to the next platform of the list rather than giving up.
-bool preferX11OnWayland()
+// The strip places itself and stays on top, which Wayland leaves to the compositor; XWayland
+// allows both. Without an X display that answers, Wayland is chosen here rather than by Qt's
+// own fallback, which first reports the failed X connection as if the program had failed.
+enum class Platform { Unchosen, X11, Wayland };
+
+Platform choosePlatformOnWayland()
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return false;
-    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
-    return true;
+        return Platform::Unchosen;
+    const bool x11 = X11Util::displayAnswers();
+    qputenv("QT_QPA_PLATFORM", x11 ? "xcb" : "wayland");
+    return x11 ? Platform::X11 : Platform::Wayland;
 }
 
 // The strip repaints a few dozen pixels a second. Through X shared memory each repaint first
@@ -51,14 +57,14 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
 {
     // Both choices are for this process only: programs started from the bar (the help
     // viewer) get the user's own environment.
-    const bool setPlatform = preferX11OnWayland();
+    const Platform platform = choosePlatformOnWayland();
     const bool setNoSharedMemory = avoidSharedMemoryImages();
-    std::optional<DisplayStartGuard> displayGuard(
-        std::in_place,
-        QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName());
+    const QString program =
+        QFileInfo(QString::fromLocal8Bit(argc > 0 ? argv[0] : "voltline")).fileName();
+    std::optional<DisplayStartGuard> displayGuard(std::in_place, program);
     VoltlineApplication app(argc, argv);
     displayGuard.reset();
-    if (setPlatform)
+    if (platform != Platform::Unchosen)
         qunsetenv("QT_QPA_PLATFORM");
     if (setNoSharedMemory)
         qunsetenv("QT_XCB_NO_MITSHM");
@@ -77,6 +83,13 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
         SingleInstance instance(paths.registryFile);
         if (instance.handOver())
             return 0;
+        if (platform == Platform::Wayland) {
+            const QString line = program + QStringLiteral(": no X display, running natively on "
+                                                          "Wayland, where the compositor decides "
+                                                          "where the strip goes and whether it "
+                                                          "stays on top\n");
+            std::fputs(line.toLocal8Bit().constData(), stderr);
+        }
 
         std::unique_ptr<PowerSource> source = parts.makePowerSource();
         StripWorkAreaSource stripSource(*source);

@@ -9,6 +9,16 @@
 
 namespace X11Util {
 
+bool displayAnswers()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t *conn = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(conn) == 0;
+    xcb_disconnect(conn);
+    return answers;
+}
+
 xcb_connection_t *connectionFor(const QWindow *window)
 {
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))

@@ -10,6 +10,10 @@ class QWindow;
 // manager directly.
 namespace X11Util {
 
+// Whether an X display can be opened now: DISPLAY names one and it answers. Asked before Qt
+// starts, to choose its platform.
+bool displayAnswers();
+
 // Qt's X connection when the program runs on X11 and `window` exists; null otherwise.
 xcb_connection_t *connectionFor(const QWindow *window);
 

@@ -9,6 +9,7 @@ import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 import types
 
@@ -306,13 +307,77 @@ def no_display_is_one_clear_line():
     expect(len(lines) == 1 and "cannot open a display" in lines[0], f"stderr {run.stderr!r}")
 
 
+def wayland_without_x_is_one_quiet_line():
+    """A Wayland session without XWayland: the program runs natively there and says so in one
+    line, with nothing about the X connection it did not try."""
+    if not shutil.which("weston"):
+        raise harness.Skip("weston is not installed")
+    tmp = tempfile.mkdtemp(prefix="voltline-wayland-")
+    procs, bus_pid = [], None
+    try:
+        runtime = os.path.join(tmp, "runtime")
+        os.mkdir(runtime, 0o700)
+        config = os.path.join(tmp, "config")
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                            "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER")}
+        env.update(XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=config, HOME=tmp,
+                   XDG_CONFIG_DIRS=os.path.join(tmp, "xdg"),
+                   DBUS_SYSTEM_BUS_ADDRESS="unix:path=" + os.path.join(tmp, "no-system-bus"))
+        # the kiosk shell and no on-screen keyboard: weston starts no helper programs
+        weston_ini = os.path.join(tmp, "weston.ini")
+        with open(weston_ini, "w") as f:
+            f.write("[input-method]\npath=\n")
+        procs.append(subprocess.Popen(
+            ["weston", "--backend=headless-backend.so", "--shell=kiosk-shell.so",
+             f"--config={weston_ini}", "--socket=voltline-test"], env=env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True))
+        wait_until(lambda: os.path.exists(os.path.join(runtime, "voltline-test")), 15, "weston")
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                              "--print-pid=1"], env=env, capture_output=True, text=True,
+                             check=True).stdout.split()
+        bus_pid = int(out[1])
+        env.update(WAYLAND_DISPLAY="voltline-test", DBUS_SESSION_BUS_ADDRESS=out[0])
+        log_path = os.path.join(tmp, "voltline.log")
+        with open(log_path, "w") as log:
+            bar = subprocess.Popen([BIN], env=env, stdout=log, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL)
+            procs.append(bar)
+            # a first start registers the program to start at login: it has read its store
+            wait_until(lambda: os.path.exists(os.path.join(config, "autostart",
+                                                           "voltline.desktop")), 15,
+                       "the program to start")
+            # a second start is answered once the bar runs, and brings it to the front
+            second = subprocess.run([BIN], env=env, capture_output=True, text=True,
+                                    timeout=30 * harness.SLACK)
+            expect(second.returncode == 0 and "already running" in second.stderr + second.stdout,
+                   f"second start: {second.returncode} {second.stderr!r}")
+            bar.send_signal(signal.SIGTERM)
+            expect(bar.wait(15 * harness.SLACK) == 0, f"exit code {bar.returncode}")
+        expect(os.path.exists(os.path.join(config, "voltline", "user.reg")), "nothing saved")
+        with open(log_path) as f:
+            lines = [line for line in f.read().splitlines()
+                     if not any(re.search(p, line) for p in harness.Voltline.HARMLESS)]
+        expect(len(lines) == 1 and "running natively on Wayland" in lines[0],
+               f"output {lines!r}")
+    finally:
+        for p in reversed(procs):
+            if p.poll() is None:
+                p.terminate()
+                p.wait(10)
+        if bus_pid:
+            os.kill(bus_pid, signal.SIGTERM)
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
 TESTS = {f.__name__: f for f in (no_battery_is_mains, battery_away_for_a_moment_is_bridged,
                                   held_at_a_charge_limit_learns_nothing,
                                   a_glitch_of_zero_never_powers_off,
                                   silent_logind_neither_freezes_nor_blocks_closing,
                                   session_manager_before_logind,
                                   silent_session_manager_neither_freezes_nor_blocks_closing,
-                                  killed_display_saves, no_display_is_one_clear_line)}
+                                  killed_display_saves, no_display_is_one_clear_line,
+                                  wayland_without_x_is_one_quiet_line)}
 
 if __name__ == "__main__":
     harness.main(TESTS)
