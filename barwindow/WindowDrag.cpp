@@ -32,13 +32,18 @@ WindowDrag::WindowDrag(QWidget &window, std::function<void(int)> setHeight,
 
     // A window manager sizing the bar drops the widths we ask for meanwhile, while Qt keeps
     // believing them; once it is quiet, ask again (with a different width first, so Qt does
-    // not skip the request). A few tries only, for managers that never agree.
+    // not skip the request). A few tries only, for managers that never agree, and none while
+    // the button is still down: a busy manager may still be sizing after a pause.
     m_widthFix = new QTimer(this);
     m_widthFix->setSingleShot(true);
     m_widthFix->setInterval(kSystemDragSettleMs);
     connect(m_widthFix, &QTimer::timeout, this, [this] {
         if (!m_window.isVisible() || m_widthFixes >= kMaxWidthFixes)
             return;
+        if (x11LeftButtonDown(m_window.windowHandle())) {
+            m_widthFix->start();
+            return;
+        }
         ++m_widthFixes;
         m_window.resize(m_window.width() - 1, m_window.height());
         m_relayout();

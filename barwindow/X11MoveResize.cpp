@@ -48,3 +48,17 @@ bool startWindowManagerDrag(QWindow *window, QPoint from, bool sizing)
     xcb_flush(conn);
     return true;
 }
+
+bool x11LeftButtonDown(const QWindow *window)
+{
+    xcb_connection_t *conn = x11Connection(window);
+    if (!conn)
+        return false;
+    xcb_query_pointer_reply_t *reply =
+        xcb_query_pointer_reply(conn, xcb_query_pointer(conn, rootOf(conn)), nullptr);
+    if (!reply)
+        return false;
+    const bool down = reply->mask & XCB_KEY_BUT_MASK_BUTTON_1;
+    free(reply);
+    return down;
+}

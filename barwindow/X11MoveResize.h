@@ -16,3 +16,7 @@ std::optional<QPoint> x11RootPosition(const QWindow *window, QPointF local);
 // keeps its place under the pointer however far the pointer went before this. False without
 // X11 or without a window manager that offers it.
 bool startWindowManagerDrag(QWindow *window, QPoint from, bool sizing);
+
+// Whether the left mouse button is down anywhere on the X11 display (the window manager's
+// move or size loop may hold the pointer meanwhile); false on other platforms.
+bool x11LeftButtonDown(const QWindow *window);
