@@ -15,9 +15,10 @@ Reusable by every system test (python3, standard library only):
 
 Desktop(wm=False) runs without a window manager, Desktop(tray=False) without a tray host;
 Desktop(monitors=[(x, y, w, h), ...]) splits the X screen into monitors, the primary first.
-Desktop(session="xfce") runs xfwm4 with xfce4-panel instead of openbox with trayer; without
-the argument VOLTLINE_SESSION chooses (default "openbox"). desk.tray_items(pid) and
-desk.tray_icon_point(pid) find the program's tray icon in either.
+Desktop(session="xfce") runs xfwm4 with xfce4-panel instead of openbox with trayer, and
+Desktop(session="kwin") KWin (without compositing, four desktops) with trayer; without the
+argument VOLTLINE_SESSION chooses (default "openbox"). desk.tray_items(pid) and
+desk.tray_icon_point(pid) find the program's tray icon in each.
 desk.start_logind("accept" or "silent") puts a fake logind on a system bus of the desktop's
 own and returns a function listing its PowerOff calls; without it the system bus points
 nowhere.
@@ -202,7 +203,8 @@ class Voltline(Process):
 
 class Desktop:
     # The window manager and the panel with the notification area.
-    SESSIONS = {"openbox": ("openbox", "trayer"), "xfce": ("xfwm4", "xfce4-panel")}
+    SESSIONS = {"openbox": ("openbox", "trayer"), "xfce": ("xfwm4", "xfce4-panel"),
+                "kwin": ("kwin_x11", "trayer")}
 
     def __init__(self, width=1280, height=800, wm=True, tray=True, monitors=(), session=None):
         self.width, self.height = width, height
@@ -283,9 +285,10 @@ class Desktop:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = out[0]
         self.dbus_pid = int(out[1])
 
-    def _spawn(self, argv):
-        p = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL, start_new_session=True)
+    def _spawn(self, argv, extra_env=None):
+        p = subprocess.Popen(argv, env=dict(self.env, **(extra_env or {})),
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             start_new_session=True)
         self.procs.append(p)
         return p
 
@@ -293,6 +296,13 @@ class Desktop:
         if self.session == "xfce":
             # Without a compositor, as on most Xfce laptops and on a virtual display.
             self._spawn(["xfwm4", "--compositor=off", "--sm-client-disable"])
+        elif self.session == "kwin":
+            # KWin starts with one desktop; a user of several desktops has set more.
+            with open(os.path.join(self.config_home, "kwinrc"), "w") as f:
+                f.write("[Desktops]\nNumber=4\nRows=1\n")
+            self._spawn(["kwin_x11"], {"KWIN_COMPOSE": "N"})
+            wait_until(lambda: self.xprop_root("_NET_NUMBER_OF_DESKTOPS").rstrip()
+                       .endswith("= 4"), 30, "kwin_x11")
         else:
             self._spawn(["openbox", "--sm-disable"])
         wait_until(lambda: "_NET_SUPPORTING_WM_CHECK" in self.xprop_root(), 15,
