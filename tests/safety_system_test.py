@@ -338,6 +338,10 @@ def wayland_without_x_is_one_quiet_line():
                              check=True).stdout.split()
         bus_pid = int(out[1])
         env.update(WAYLAND_DISPLAY="voltline-test", DBUS_SESSION_BUS_ADDRESS=out[0])
+        if "ASAN_OPTIONS" in env:
+            # Leaks of graphics drivers that Qt's Wayland plugin unloads again are only
+            # suppressed with a full stack (testsupport/lsan.supp).
+            env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
         log_path = os.path.join(tmp, "voltline.log")
         with open(log_path, "w") as log:
             bar = subprocess.Popen([BIN], env=env, stdout=log, stderr=subprocess.STDOUT,
@@ -353,11 +357,13 @@ def wayland_without_x_is_one_quiet_line():
             expect(second.returncode == 0 and "already running" in second.stderr + second.stdout,
                    f"second start: {second.returncode} {second.stderr!r}")
             bar.send_signal(signal.SIGTERM)
-            expect(bar.wait(15 * harness.SLACK) == 0, f"exit code {bar.returncode}")
-        expect(os.path.exists(os.path.join(config, "voltline", "user.reg")), "nothing saved")
+            bar.wait(15 * harness.SLACK)
         with open(log_path) as f:
-            lines = [line for line in f.read().splitlines()
-                     if not any(re.search(p, line) for p in harness.Voltline.HARMLESS)]
+            output = f.read()
+        expect(bar.returncode == 0, f"exit code {bar.returncode}: {output!r}")
+        expect(os.path.exists(os.path.join(config, "voltline", "user.reg")), "nothing saved")
+        lines = [line for line in output.splitlines()
+                 if not any(re.search(p, line) for p in harness.Voltline.HARMLESS)]
         expect(len(lines) == 1 and "running natively on Wayland" in lines[0],
                f"output {lines!r}")
     finally:
