@@ -63,8 +63,8 @@ void setOnAllDesktops(QWindow *window)
     } else {
         setUnmappedState(conn, id, state, sticky, true);
         // xfwm4 takes an all-desktops number found at the map for its last desktop, so where
-        // the sticky state is understood it alone asks; openbox and KWin read only the number.
-        // A number left over from an earlier mapping goes as well.
+        // the sticky state is announced it alone asks, and a number left over from an earlier
+        // mapping goes; elsewhere (openbox, KWin) the number asks.
         if (X11Util::windowManagerOffers(conn, sticky)) {
             xcb_delete_property(conn, id, desktop);
         } else {

@@ -508,22 +508,23 @@ class Desktop:
         if self.session != "xfce":
             x, y, w, h = self.geometry(self.tray_items(pid)[0])
             return x + w // 2, y + h // 2
-        # xfce4-panel draws the icon itself: the only coloured pixels of the top panel are the
-        # program's icon (the rightmost group, should the pager show a coloured miniature).
-        top = int(self.xprop_root("_NET_WORKAREA").split("=")[1].split(",")[1])
-        out = self.run("import", "-window", "root", "-crop", f"{self.width}x{top}+0+0",
-                       "-depth", "8", "txt:-")
-        xs, ys = [], []
-        for m in re.finditer(r"^(\d+),(\d+): \((\d+),(\d+),(\d+)", out, re.M):
-            x, y, r, g, b = (int(v) for v in m.groups())
-            if max(r, g, b) - min(r, g, b) > 80:
-                xs.append(x)
-                ys.append(y)
-        if not xs:
-            raise Failure("no tray icon drawn in the panel")
-        right = max(xs)
-        group = [(x, y) for x, y in zip(xs, ys) if x > right - 24]
-        return (sum(x for x, _ in group) // len(group), sum(y for _, y in group) // len(group))
+        # xfce4-panel draws the icon itself, right of everything else in the top panel that
+        # has colour (the menu's logo, window buttons, the pager's miniatures).
+        def drawn():
+            top = int(self.xprop_root("_NET_WORKAREA").split("=")[1].split(",")[1])
+            out = self.run("import", "-window", "root", "-crop", f"{self.width}x{top}+0+0",
+                           "-depth", "8", "txt:-")
+            coloured = []
+            for m in re.finditer(r"^(\d+),(\d+): \((\d+),(\d+),(\d+)", out, re.M):
+                x, y, r, g, b = (int(v) for v in m.groups())
+                if max(r, g, b) - min(r, g, b) > 80:
+                    coloured.append((x, y))
+            if not coloured:
+                return None
+            right = max(x for x, _ in coloured)
+            icon = [(x, y) for x, y in coloured if x > right - 24]
+            return (sum(x for x, _ in icon) // len(icon), sum(y for _, y in icon) // len(icon))
+        return wait_until(drawn, 5, "the tray icon drawn in the panel")
 
     def popup_menus(self, pid):
         """Visible override-redirect windows of process pid larger than an icon (menus)."""
