@@ -1,6 +1,7 @@
 #include "FlatCheckControl.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -69,7 +70,8 @@ void FlatCheckControl::DrawText(QPainter &painter)
     const QFont captionFont = KitControl::paintFont(font());
     painter.setBrush(Qt::NoBrush);
     if (isEnabled()) {
-        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setPen(
+            legibleOn(this, palette().color(QPalette::WindowText), FColor, kCaptionContrast));
         KitDrawText(&painter, captionFont, FCaption, rect, flags);
     } else {
         painter.setPen(ColorToQColor(clBtnHighlight));

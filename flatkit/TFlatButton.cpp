@@ -1,6 +1,7 @@
 #include "TFlatButton.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QDialog>
 #include <QKeyEvent>
@@ -245,17 +246,19 @@ QImage TFlatButton::Paint()
     if (FTransparentMode == tmAlways || (FTransparentMode == tmNotFocused && !FMouseInside)) {
         face.fill(ColorToQColor(Color()));
         DrawParentImage(this, painter);
+        fill = Color(); // what shows through is the parent's, whose colour Color follows
     } else {
         FillRect(painter, rect(), fill);
     }
 
     QRect frame = rect();
+    const TColor border = legibleOn(this, FColorBorder, Color(), kMarkContrast);
     if (FState == stUp && FMouseInside)
         Frame3D(painter, frame, FColorHighLight, FColorShadow, 1);
     else if (FState == stUp && FDefault)
-        Frame3D(painter, frame, FColorBorder, FColorBorder, 2);
+        Frame3D(painter, frame, border, border, 2);
     else if (FState == stUp || FState == stDisabled)
-        Frame3D(painter, frame, FColorBorder, FColorBorder, 1);
+        Frame3D(painter, frame, border, border, 1);
     else
         Frame3D(painter, frame, FColorShadow, FColorHighLight, 1);
 
@@ -290,7 +293,8 @@ QImage TFlatButton::Paint()
         painter.setPen(ColorToQColor(clBtnShadow));
         KitDrawText(&painter, captionFont, FCaption, FTextBounds, flags);
     } else {
-        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setPen(
+            legibleOn(this, palette().color(QPalette::WindowText), fill, kCaptionContrast));
         KitDrawText(&painter, captionFont, FCaption, FTextBounds, flags);
     }
     return face;

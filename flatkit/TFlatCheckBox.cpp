@@ -1,6 +1,7 @@
 #include "TFlatCheckBox.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QPainter>
 
@@ -47,13 +48,15 @@ QRect TFlatCheckBox::indicatorRect() const
 void TFlatCheckBox::drawIndicator(QPainter &painter)
 {
     const QRect box = indicatorRect();
-    FillRect(painter, box, indicatorFill());
+    const TColor fill = indicatorFill();
+    FillRect(painter, box, fill);
     if (FChecked) {
-        painter.setPen(ColorToQColor(isEnabled() ? ColorCheck() : clBtnShadow));
+        painter.setPen(ColorToQColor(
+            isEnabled() ? legibleOn(this, ColorCheck(), fill, kMarkContrast) : clBtnShadow));
         for (const QPoint &p : kTick)
             painter.drawPoint(box.topLeft() + p);
     }
-    FrameRect(painter, box, ColorBorder());
+    FrameRect(painter, box, legibleOn(this, ColorBorder(), FColor, kMarkContrast));
 }
 
 void TFlatCheckBox::leftRelease(const QPoint &)

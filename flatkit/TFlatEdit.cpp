@@ -1,6 +1,7 @@
 #include "TFlatEdit.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -102,9 +103,31 @@ void TFlatEdit::RedrawBorder()
     FColor = Highlighted() ? FColorFocused : FColorFlat;
     const QColor fill = ColorToQColor(FColor);
     QPalette pal = palette();
-    // Only Base: Window stays inherited, so that the parent's colour changes still arrive.
+    bool changed = false;
+    // Only Base (and Text under a dark palette): Window stays inherited, so that the parent's
+    // colour changes still arrive.
     if (pal.color(QPalette::Base) != fill) {
         pal.setColor(QPalette::Base, fill);
+        changed = true;
+    }
+    // The palette's light text would vanish on the white of a focused edit.
+    if (isDarkPalette(pal)) {
+        const QPalette natural =
+            parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
+        const QColor text =
+            legibleOn(this, natural.color(QPalette::Text), FColor, kCaptionContrast);
+        if (pal.color(QPalette::Text) != text) {
+            pal.setColor(QPalette::Text, text);
+            m_textSet = changed = true;
+        }
+    } else if (m_textSet) {
+        // Back to the inherited text colour: a fresh palette with only Base set.
+        pal = QPalette();
+        pal.setColor(QPalette::Base, fill);
+        m_textSet = false;
+        changed = true;
+    }
+    if (changed) {
         // Our own palette change must not count as the parent's colour changing.
         m_inRedraw = true;
         setPalette(pal);
@@ -144,7 +167,7 @@ void TFlatEdit::paintEvent(QPaintEvent *event)
     QLineEdit::paintEvent(event);
     QPainter painter(this);
     QRect ring = rect();
-    FrameRect(painter, ring, FColorBorder);
+    FrameRect(painter, ring, legibleOn(this, FColorBorder, FColorFlat, kMarkContrast));
     ring.adjust(1, 1, -1, -1);
     FrameRect(painter, ring, FColor);
     ring.adjust(1, 1, -1, -1);

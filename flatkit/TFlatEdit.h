@@ -71,4 +71,5 @@ private:
     TColor FColor = 0x00E1EAEB;
     bool FMouseInside = false;
     bool m_inRedraw = false;
+    bool m_textSet = false; // Text set for a dark palette
 };

@@ -1,6 +1,7 @@
 #include "TFlatGroupBox.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QPainter>
 
@@ -71,7 +72,7 @@ QImage TFlatGroupBox::Paint()
     if (FTransparent)
         DrawParentImage(this, painter);
 
-    const QColor pen = ColorToQColor(FColorBorder);
+    const QColor pen = ColorToQColor(legibleOn(this, FColorBorder, FColor, kMarkContrast));
     const int m = TH / 2;
     if (FBorder == brFull) {
         const QPoint points[] = {{5, m},         {0, m},     {0, H - 1},
@@ -85,7 +86,8 @@ QImage TFlatGroupBox::Paint()
 
     painter.setBrush(Qt::NoBrush);
     if (isEnabled()) {
-        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setPen(
+            legibleOn(this, palette().color(QPalette::WindowText), FColor, kCaptionContrast));
         KitDrawText(&painter, captionFont, FCaption, captionRect, DT_SINGLELINE);
     } else {
         painter.setPen(ColorToQColor(clBtnHighlight));

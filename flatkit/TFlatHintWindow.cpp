@@ -1,6 +1,7 @@
 #include "TFlatHintWindow.h"
 
 #include "HintMachinery.h"
+#include "Legibility.h"
 #include "TFlatHint.h"
 
 #include <QApplication>
@@ -244,6 +245,7 @@ void TFlatHintWindow::Paint(QPainter &painter)
     polylineExact(painter, points.data(), int(points.size()), ColorToQColor(look.arrow));
 
     text.adjust(3, 1, -3, -1);
-    painter.setPen(ColorToQColor(look.fontColor));
+    painter.setPen(
+        ColorToQColor(legibleOn(this, look.fontColor, look.background, kCaptionContrast)));
     KitDrawText(&painter, look.font, m_caption, text, DT_NOPREFIX | DT_WORDBREAK);
 }

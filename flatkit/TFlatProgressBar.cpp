@@ -1,5 +1,7 @@
 #include "TFlatProgressBar.h"
 
+#include "Legibility.h"
+
 #include <QEvent>
 #include <QPainter>
 
@@ -244,7 +246,7 @@ void TFlatProgressBar::Paint(QPainter &painter)
     const QRect client = rect();
     if (!FTransparent)
         FillRect(painter, client, FColor);
-    FrameRect(painter, client, FColorBorder);
+    FrameRect(painter, client, legibleOn(this, FColorBorder, FColor, kMarkContrast));
     DrawElements(painter);
     m_fullPaintPending = false;
 }
@@ -266,12 +268,13 @@ void TFlatProgressBar::DrawElements(QPainter &painter)
     const int H = height();
     const int P = FPosition;
     const int E = FElementWidth;
+    const TColor element = legibleOn(this, FColorElement, FColor, kMarkContrast);
     if (FSmooth) {
         if (FOrientation == pbHorizontal) {
             if (P > 0)
-                FillRect(painter, KitRect(2, 2, 2 + scaled(W - 2, P), H - 2), FColorElement);
+                FillRect(painter, KitRect(2, 2, 2 + scaled(W - 2, P), H - 2), element);
         } else {
-            FillRect(painter, KitRect(2, H - 2 - scaled(H - 4, P), W - 2, H - 2), FColorElement);
+            FillRect(painter, KitRect(2, H - 2 - scaled(H - 4, P), W - 2, H - 2), element);
         }
         return;
     }
@@ -287,7 +290,7 @@ void TFlatProgressBar::DrawElements(QPainter &painter)
     const int count = std::min(int(rounded), n);
     if (count <= 0)
         return;
-    const QColor color = ColorToQColor(FColorElement);
+    const QColor color = ColorToQColor(element);
     for (int i = 0; i < count; ++i) {
         const int offset = i * (E + 1);
         const QRect block = FOrientation == pbHorizontal

@@ -1,6 +1,7 @@
 #include "TFlatRadioButton.h"
 
 #include "KitControl.h"
+#include "Legibility.h"
 
 #include <QPainter>
 #include <QPointer>
@@ -66,8 +67,9 @@ QRect TFlatRadioButton::indicatorRect() const
 void TFlatRadioButton::drawIndicator(QPainter &painter)
 {
     const QRect bounds = indicatorRect();
-    const QColor outline = ColorToQColor(ColorBorder());
-    const QColor inside = ColorToQColor(indicatorFill());
+    const TColor fill = indicatorFill();
+    const QColor outline = ColorToQColor(legibleOn(this, ColorBorder(), FColor, kMarkContrast));
+    const QColor inside = ColorToQColor(fill);
     for (int y = 0; y < 10; ++y) {
         for (int x = 0; x < 10; ++x) {
             const char c = kCircle[y][x];
@@ -79,7 +81,8 @@ void TFlatRadioButton::drawIndicator(QPainter &painter)
     }
     if (!FChecked)
         return;
-    painter.setPen(ColorToQColor(isEnabled() ? ColorDot() : clBtnShadow));
+    painter.setPen(ColorToQColor(isEnabled() ? legibleOn(this, ColorDot(), fill, kMarkContrast)
+                                             : clBtnShadow));
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
             if (kDot[y][x] == '#')
