@@ -1,5 +1,6 @@
 #include "FlatCheckControl.h"
 
+#include "KitAccessible.h"
 #include "KitControl.h"
 #include "Legibility.h"
 
@@ -34,6 +35,13 @@ void FlatCheckControl::SetColors(int index, TColor color)
         break;
     }
     update();
+}
+
+void FlatCheckControl::notifyCheckedChanged()
+{
+    QAccessible::State changed;
+    changed.checked = true;
+    KitAccessible::notifyStateChanged(this, changed);
 }
 
 void FlatCheckControl::setLayoutRight(bool right)

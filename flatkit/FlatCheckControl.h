@@ -18,6 +18,8 @@ public:
 
     bool Checked() const { return FChecked; }
     virtual void SetChecked(bool value) = 0;
+    // What a left click does, without the pointer (a screen reader's toggle).
+    virtual void performClick() = 0;
 
     // 0 ColorFocused, 1 ColorDown, 2 the mark (ColorCheck or ColorDot), 3 ColorBorder.
     void SetColors(int index, TColor color);
@@ -69,6 +71,7 @@ protected:
     TColor indicatorFill() const;
     void setLayoutRight(bool right);
     void setMarkColor(TColor color) { FColorMark = color; }
+    void notifyCheckedChanged();
     TColor markColor() const { return FColorMark; }
     void RemoveMouseTimer();
 

@@ -2,6 +2,7 @@
 
 #include "AcceleratorFilter.h"
 #include "DialogCharEvent.h"
+#include "KitAccessible.h"
 #include "KitControl.h"
 
 FlatColorControl::FlatColorControl(QWidget *parent)
@@ -14,7 +15,10 @@ FlatColorControl::FlatColorControl(QWidget *parent)
 
 void FlatColorControl::SetCaption(const QString &caption)
 {
+    const bool changed = caption != FCaption;
     FCaption = caption;
+    if (changed)
+        KitAccessible::notifyNameChanged(this);
     update();
 }
 

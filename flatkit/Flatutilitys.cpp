@@ -174,6 +174,12 @@ QChar AcceleratorChar(const QString &caption)
     return QChar();
 }
 
+QString shownCaption(const QString &caption)
+{
+    int accel = -1;
+    return stripPrefixes(caption, accel);
+}
+
 bool IsAccelerator(QChar typed, const QString &caption)
 {
     const QChar accel = AcceleratorChar(caption);

@@ -54,6 +54,8 @@ QRect KitDrawText(QPainter *painter, const QFont &font, const QString &text, con
 
 // The accelerator character of a caption (the one after a single '&'), or a null QChar.
 QChar AcceleratorChar(const QString &caption);
+// The caption as it reads: without its '&' prefixes ("&&" is one ampersand).
+QString shownCaption(const QString &caption);
 bool IsAccelerator(QChar typed, const QString &caption); // case-insensitive
 
 // Fills rect with color / frames it one pixel wide with color (kit rectangle semantics of

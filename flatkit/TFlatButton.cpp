@@ -1,5 +1,6 @@
 #include "TFlatButton.h"
 
+#include "KitAccessible.h"
 #include "KitControl.h"
 #include "Legibility.h"
 
@@ -108,6 +109,7 @@ void TFlatButton::SetDown(bool value)
     if (FDown && !FAllowAllUp)
         return;
     FDown = value;
+    notifyDownChanged();
     if (value) {
         if (FState == stUp)
             update();
@@ -137,6 +139,7 @@ void TFlatButton::CMButtonPressed(int groupIndex, TFlatButton *sender)
         return;
     if (sender->Down() && FDown) {
         FDown = false;
+        notifyDownChanged();
         FState = stUp;
         update();
     }
@@ -198,6 +201,22 @@ void TFlatButton::Click()
     // Like a classic modal form: a non-zero result left after the click handlers closes it.
     if (dialog && dialog->isVisible() && dialog->result() != 0)
         dialog->done(dialog->result());
+}
+
+void TFlatButton::performClick()
+{
+    if (!isEnabled())
+        return;
+    if (FGroupIndex != 0)
+        SetDown(!FDown);
+    Click();
+}
+
+void TFlatButton::notifyDownChanged()
+{
+    QAccessible::State changed;
+    changed.checked = true;
+    KitAccessible::notifyStateChanged(this, changed);
 }
 
 bool TFlatButton::CMDialogChar(QChar character)

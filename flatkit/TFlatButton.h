@@ -72,6 +72,9 @@ public:
 
     // Sets the dialog's modal result, then emits clicked(); see the class comment.
     void Click();
+    // What a left click does, without the pointer: a button of a group toggles Down (as far as
+    // AllowAllUp lets it), then Click(). A screen reader's press.
+    void performClick();
 
     // Accelerator: true when handled.
     bool CMDialogChar(QChar character) override;
@@ -119,6 +122,7 @@ private:
     void UpdateTracking();
     void UpdateExclusive();
     bool inside(const QPoint &pos) const;
+    void notifyDownChanged();
 
     static HoverTracking<TFlatButton> Tracking;
 

@@ -35,6 +35,7 @@ void TFlatCheckBox::SetChecked(bool value)
     if (FChecked == value)
         return;
     FChecked = value;
+    notifyCheckedChanged();
     emit clicked();
     DrawCheckRect();
 }
@@ -63,8 +64,14 @@ void TFlatCheckBox::leftRelease(const QPoint &)
 {
     // The hover flag decides, not the release point: a press dragged off still toggles.
     if (FMouseInside)
-        SetChecked(!FChecked);
+        performClick();
     DrawCheckRect();
+}
+
+void TFlatCheckBox::performClick()
+{
+    if (isEnabled())
+        SetChecked(!FChecked);
 }
 
 bool TFlatCheckBox::CMDialogChar(QChar character)

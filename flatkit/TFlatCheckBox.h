@@ -13,6 +13,7 @@ public:
     ~TFlatCheckBox() override;
 
     void SetChecked(bool value) override;
+    void performClick() override; // toggles
 
     TColor ColorCheck() const { return markColor(); }
     TCheckBoxLayout Layout() const { return RightLayout() ? checkboxRight : checkboxLeft; }

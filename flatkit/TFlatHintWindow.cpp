@@ -1,6 +1,7 @@
 #include "TFlatHintWindow.h"
 
 #include "HintMachinery.h"
+#include "KitAccessible.h"
 #include "Legibility.h"
 #include "TFlatHint.h"
 
@@ -179,7 +180,10 @@ void TFlatHintWindow::ActivateHint(const QRect &rect, const QString &text)
 
 void TFlatHintWindow::ActivateHintAt(const QRect &rect, const QString &text, const QPoint &pointer)
 {
+    const bool renamed = text != m_caption;
     m_caption = text;
+    if (renamed)
+        KitAccessible::notifyNameChanged(this);
     FSource = FindFlatHint();
     const QSize size = CalcHintSize(rect, text);
     QScreen *screen = QGuiApplication::screenAt(pointer);

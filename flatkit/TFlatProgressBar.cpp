@@ -1,5 +1,6 @@
 #include "TFlatProgressBar.h"
 
+#include "KitAccessible.h"
 #include "Legibility.h"
 
 #include <QEvent>
@@ -44,6 +45,7 @@ void TFlatProgressBar::SetPosition(int value)
     if (FPosition == value)
         return;
     FPosition = value;
+    KitAccessible::notifyValueChanged(this, FPosition);
     invalidate();
 }
 
@@ -167,7 +169,10 @@ void TFlatProgressBar::StepBy(int delta)
 
 void TFlatProgressBar::stepTo(int value)
 {
+    const bool changed = FPosition != value;
     FPosition = value;
+    if (changed)
+        KitAccessible::notifyValueChanged(this, FPosition);
     // Only an opaque, shown bar keeps its old pixels for the elements to be drawn on; otherwise
     // (or with a full paint due anyway) the next paint draws everything.
     if (m_fullPaintPending || FTransparent || !isVisible()) {

@@ -3,6 +3,7 @@
 #include "KitControl.h"
 #include "Legibility.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 
@@ -41,6 +42,7 @@ void TFlatRadioButton::SetChecked(bool value)
     // Of a group only the checked button is a tab stop.
     SetTabStop(value);
     FChecked = value;
+    notifyCheckedChanged();
     if (value) {
         if (QWidget *parent = parentWidget()) {
             const QObjectList children = parent->children();
@@ -95,9 +97,15 @@ void TFlatRadioButton::leftRelease(const QPoint &pos)
 {
     // Both far edges count as inside; the mouse only ever checks a radio button.
     const bool inside = pos.x() >= 0 && pos.x() <= width() && pos.y() >= 0 && pos.y() <= height();
-    if (inside && !FChecked)
-        SetChecked(true);
+    if (inside)
+        performClick();
     DrawRadio();
+}
+
+void TFlatRadioButton::performClick()
+{
+    if (isEnabled() && !FChecked)
+        SetChecked(true);
 }
 
 void TFlatRadioButton::DoEnter()
@@ -113,5 +121,37 @@ bool TFlatRadioButton::CMDialogChar(QChar character)
         setFocus(Qt::ShortcutFocusReason);
         return true;
     }
+    // Without this a keyboard could reach a button of the group but never choose it.
+    if (character == u' ' && FHasFocus)
+        performClick();
     return false;
+}
+
+void TFlatRadioButton::keyPressEvent(QKeyEvent *event)
+{
+    int step = 0;
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Left)
+        step = -1;
+    else if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Right)
+        step = 1;
+    QList<TFlatRadioButton *> group;
+    if (step != 0 && (event->modifiers() & ~Qt::KeypadModifier) == 0 && parentWidget()) {
+        const QObjectList children = parentWidget()->children();
+        for (QObject *child : children) {
+            auto *radio = qobject_cast<TFlatRadioButton *>(child);
+            if (radio && radio->GroupIndex == GroupIndex &&
+                (radio == this || KitControl::canFocus(radio)))
+                group.append(radio);
+        }
+    }
+    if (group.size() < 2) {
+        FlatCheckControl::keyPressEvent(event); // up to the window
+        return;
+    }
+    // Tab reaches only the checked button of a group; the arrows go round within it.
+    const qsizetype next = (group.indexOf(this) + step + group.size()) % group.size();
+    TFlatRadioButton *radio = group.at(next);
+    radio->setFocus(Qt::OtherFocusReason);
+    radio->performClick();
+    event->accept();
 }

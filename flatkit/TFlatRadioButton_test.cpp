@@ -92,18 +92,42 @@ TEST(TFlatRadioButton, MouseChecksNeverUnchecks)
     EXPECT_FALSE(form.lowered->Checked());
 }
 
-TEST(TFlatRadioButton, AcceleratorOnlyFocusesAndSpaceDoesNothing)
+TEST(TFlatRadioButton, AcceleratorFocusesSpaceAndArrowsCheck)
 {
     Form form;
+    auto *otherIndex = new TFlatRadioButton(form.group);
+    otherIndex->GroupIndex = 1;
+    auto *disabled = new TFlatRadioButton(form.group);
+    disabled->setEnabled(false);
     ASSERT_TRUE(showActive(form.window));
     form.raised->SetChecked(true);
     form.raised->setFocus();
     QTest::keyClick(form.raised, Qt::Key_L, Qt::AltModifier);
     EXPECT_TRUE(form.lowered->hasFocus());
     EXPECT_FALSE(form.lowered->Checked());
+    // Space chooses the focused button, and never unchooses it.
     QTest::keyClick(form.lowered, Qt::Key_Space);
-    EXPECT_FALSE(form.lowered->Checked());
-    EXPECT_TRUE(form.raised->Checked());
+    EXPECT_TRUE(form.lowered->Checked());
+    EXPECT_FALSE(form.raised->Checked());
+    QTest::keyClick(form.lowered, Qt::Key_Space);
+    EXPECT_TRUE(form.lowered->Checked());
+
+    // The arrows go round the group (neither the other group nor a disabled button), checking.
+    struct Step {
+        Qt::Key key;
+        TFlatRadioButton *lands;
+    };
+    const Step steps[] = {{Qt::Key_Up, form.raised},
+                          {Qt::Key_Up, form.lowered},
+                          {Qt::Key_Right, form.raised},
+                          {Qt::Key_Down, form.lowered}};
+    for (const Step &step : steps) {
+        QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_TRUE(step.lands->hasFocus());
+        EXPECT_TRUE(step.lands->Checked());
+        EXPECT_EQ(form.raised->Checked(), step.lands == form.raised);
+    }
+    EXPECT_FALSE(otherIndex->Checked());
 }
 
 TEST(TFlatRadioButton, CircleAndDotPixels)
