@@ -2,12 +2,14 @@
 
 #include "DialogLauncher.h"
 #include "EndGuards.h"
+#include "KitAccessible.h"
 #include "PowerSource.h"
 #include "QtTrayIcon.h"
 #include "ShutdownRequester.h"
 #include "SignalCloser.h"
 #include "SingleInstance.h"
 #include "StateIcons.h"
+#include "StripAccessible.h"
 #include "StripWorkAreaSource.h"
 #include "TFlatHint.h"
 #include "TfrmMain.h"
@@ -74,6 +76,9 @@ int runVoltline(int argc, char **argv, const ProgramParts &parts)
     app.setDesktopFileName(QStringLiteral("org.quorvex.Voltline"));
     app.setApplicationVersion(QLatin1String(VersionText));
     app.setWindowIcon(appQIcon());
+    // The strip and the kit's controls tell screen readers what they are.
+    KitAccessible::install();
+    StripAccessible::install();
     // A hidden tray bar must survive the closing of a message box; the bar's close ends the run.
     app.setQuitOnLastWindowClosed(false);
 

@@ -6,6 +6,7 @@
 #include "QuietPropertyEvents.h"
 #include "SettingsStore.h"
 #include "StateIcons.h"
+#include "StripAccessible.h"
 #include "TColor.h"
 #include "TFlatHint.h"
 #include "TFlatProgressBar.h"
@@ -288,6 +289,8 @@ void TfrmMain::invalidateWindow()
 {
     m_pendingIcon = QChar();
     update();
+    // The monitor repaints the whole strip when the display state, and so the icon, changed.
+    StripAccessible::notifyIconChanged(this);
 }
 
 // --- monitor ---------------------------------------------------------------------------
@@ -322,7 +325,10 @@ void TfrmMain::setGaugePosition(int position)
 
 void TfrmMain::setPercentText(const QString &text)
 {
+    if (text == lblPercent.text())
+        return;
     lblPercent.setText(text);
+    StripAccessible::notifyPercentChanged(this);
 }
 
 void TfrmMain::setTimeText(const QString &text)

@@ -1,15 +1,18 @@
 #include "TfrmMain.h"
 
 #include "FakeShutdownRequester.h"
+#include "KitAccessible.h"
 #include "Monitor.h"
 #include "ScriptedPowerSource.h"
 #include "SettingsStore.h"
 #include "StateIcons.h"
+#include "StripAccessible.h"
 #include "TColor.h"
 #include "TFlatHint.h"
 #include "TFlatProgressBar.h"
 #include "TrayIcon.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -216,6 +219,54 @@ TEST(TfrmMain, LabelsAndTitleFollowTheMonitor)
     EXPECT_EQ(rig.frm.lblPercent.text(), QStringLiteral("100%"));
     // The label keeps its left edge when its text gets shorter.
     EXPECT_EQ(rig.frm.lblPercent.geometry().left(), 3);
+}
+
+TEST(TfrmMain, ReadsAsAWindowOfTextsAGaugeAndAnIcon)
+{
+    KitAccessible::install();
+    StripAccessible::install();
+    Rig rig;
+    rig.frm.show();
+    rig.frm.tmrComputeInfoTimer();
+    rig.frm.tmrDisplayInfoTimer();
+    QAccessibleInterface *strip = QAccessible::queryAccessibleInterface(&rig.frm);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->role(), QAccessible::Window);
+    EXPECT_EQ(strip->text(QAccessible::Name), rig.frm.windowTitle());
+    EXPECT_EQ(strip->text(QAccessible::Description),
+              QStringLiteral("Battery Power - Right click for menu"));
+
+    struct Child {
+        QAccessible::Role role;
+        QString name;
+        QRect local;
+    };
+    const BarLayout &l = rig.frm.layout();
+    const Child want[] = {
+        {QAccessible::StaticText, QStringLiteral("57%"), rig.frm.lblPercent.geometry()},
+        {QAccessible::ProgressBar, QString(), rig.frm.ProgressBar->geometry()},
+        {QAccessible::StaticText, rig.frm.lblTime.text(), rig.frm.lblTime.geometry()},
+        {QAccessible::Graphic, QStringLiteral("Battery Power OK"),
+         QRect(l.IconLeft, 2, l.IconWidth, l.IconHeight)}};
+    ASSERT_EQ(strip->childCount(), int(std::size(want)));
+    for (int i = 0; i < strip->childCount(); ++i) {
+        SCOPED_TRACE(i);
+        QAccessibleInterface *child = strip->child(i);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->role(), want[i].role);
+        EXPECT_EQ(child->text(QAccessible::Name), want[i].name);
+        const QRect global(rig.frm.mapToGlobal(want[i].local.topLeft()), want[i].local.size());
+        EXPECT_EQ(child->rect(), global);
+        EXPECT_EQ(strip->indexOfChild(child), i);
+        EXPECT_EQ(child->parent(), strip);
+        EXPECT_EQ(strip->childAt(global.center().x(), global.center().y()), child);
+    }
+    EXPECT_EQ(strip->child(1)->valueInterface()->currentValue().toInt(), 57);
+
+    // Below the warning level the icon turns to the warning, and says so.
+    rig.frm.settings().WarnPercent = 60;
+    rig.frm.tmrComputeInfoTimer();
+    EXPECT_EQ(strip->child(3)->text(QAccessible::Name), QStringLiteral("Battery Power Critical"));
 }
 
 TEST(TfrmMain, NoHintOverTheTimeLabel)

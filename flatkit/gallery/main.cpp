@@ -1,6 +1,7 @@
 // Shows the flat kit's controls in their states, to look at them (and take screenshots).
 #include "Gallery.h"
 
+#include "KitAccessible.h"
 #include "TFlatHint.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    KitAccessible::install();
     QFont kitFont(QStringLiteral("MS Sans Serif"));
     kitFont.setPixelSize(11);
     QApplication::setFont(kitFont);
