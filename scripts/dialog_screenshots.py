@@ -1,9 +1,11 @@
-"""Pictures of the dialogs in the running program (voltline-demo, on a scripted battery) on a
-virtual desktop with a window manager: the configuration dialog, the dialog with its help
-window beside it, the quick help window and the about box.
+"""Pictures of the windows of the running program (voltline-demo, on a scripted battery) on a
+virtual desktop with a window manager: the strip, the configuration dialog, the dialog with its
+help window beside it, the quick help window, the about box and a status box.
 
-Usage: dialog_screenshots.py DEMO_BINARY OUTDIR   (scripts/dialog-screenshots.sh builds and
-runs it). Each picture is the window with its frame, or for the pair both windows.
+Usage: dialog_screenshots.py DEMO_BINARY OUTDIR [GTK_THEME]   (scripts/dialog-screenshots.sh
+builds and runs it). With a GTK theme (Adwaita:dark, HighContrast) the program takes its
+palette from it through Qt's GTK platform theme. Each picture is the window with its frame, or
+for the pair both windows.
 """
 
 import os
@@ -32,10 +34,15 @@ def shoot(desk, path, *windows):
 
 def main():
     demo, out = sys.argv[1], os.path.abspath(sys.argv[2])
+    theme = sys.argv[3] if len(sys.argv) > 3 else None
     os.makedirs(out, exist_ok=True)
     with harness.Desktop(width=1024, height=768) as desk:
+        if theme:
+            desk.env.update(QT_QPA_PLATFORMTHEME="gtk3", GTK_THEME=theme)
         bar = desk.start(demo)
         wid = bar.wait_window()
+        wait_until(lambda: bar.title() != "Voltline 1.10", 10, "the first tick")
+        shoot(desk, os.path.join(out, "strip.png"), wid)
         # The strip stays on top of everything: keep it out of the pictures.
         desk.xdotool("windowmove", "--sync", wid, 0, desk.height - 40)
 
@@ -64,6 +71,11 @@ def main():
                            10, "the about box")[0]
         shoot(desk, os.path.join(out, "about.png"), about)
         press(desk, about, "Escape")
+        press(desk, strip, "ctrl+s")
+        status = wait_window_named(desk, bar, "Battery Status")
+        shoot(desk, os.path.join(out, "status.png"), status)
+        press(desk, status, "Escape")
+        wait_gone(desk, bar, "Battery Status")
         press(desk, strip, "ctrl+x")
         bar.wait_exit()
 

@@ -22,6 +22,8 @@ desk.tray_icon_point(pid) find the program's tray icon in each.
 desk.start_logind("accept" or "silent") puts a fake logind on a system bus of the desktop's
 own and returns a function listing its PowerOff calls; without it the system bus points
 nowhere.
+desk.start_accessibility() runs the accessibility bus (at-spi2-core) on the desktop's session
+bus and has Qt speak to it; atspi_reader.py then reads the program as a screen reader does.
 Every Desktop has its own XDG_RUNTIME_DIR (0700), a private D-Bus session bus, and
 XDG_CONFIG_HOME / XDG_CONFIG_DIRS in its temporary folder (desk.config_home,
 desk.config_dirs); nothing is written outside it. The tray host is trayer: it embeds Qt's tray
@@ -400,6 +402,24 @@ class Desktop:
             with open(calls) as f:
                 return [line.strip() == "1" for line in f if line.strip()]
         return power_off_calls
+
+    def start_accessibility(self):
+        """The accessibility bus on this desktop's session bus, and Qt told to use it even
+        without a screen reader running; programs started afterwards speak to it."""
+        launcher = "/usr/libexec/at-spi-bus-launcher"
+        if not os.path.exists(launcher):
+            raise Skip("at-spi2-core is not installed")
+        try:
+            subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"], check=True,
+                           capture_output=True)
+        except (OSError, subprocess.CalledProcessError):
+            raise Skip("python3-pyatspi is not installed")
+        self._spawn([launcher, "--launch-immediately"])
+        wait_until(lambda: "org.a11y.Bus" in self.run(
+            "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+            "/org/freedesktop/DBus", "org.freedesktop.DBus.ListNames"), 10,
+            "the accessibility bus")
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
 
     # --- the program ----------------------------------------------------------------------
     def start(self, binary, power=None, log_name="voltline.log", extra_env=None):
