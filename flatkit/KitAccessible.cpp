@@ -46,27 +46,37 @@ public:
         return QAccessibleWidget::text(t);
     }
 
+    // The action that clicks (a press or a toggle), under the access key.
+    QStringList actionNames() const override
+    {
+        QStringList names;
+        if (!clickAction().isEmpty() && widget()->isEnabled())
+            names << clickAction();
+        return names + QAccessibleWidget::actionNames();
+    }
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        const QString key = accessKey(control()->Caption());
+        if (action == clickAction() && !key.isEmpty())
+            return {key};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == clickAction() && !action.isEmpty() && widget()->isEnabled())
+            click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
 protected:
     const FlatColorControl *control() const
     {
         return static_cast<const FlatColorControl *>(widget());
     }
-
-    // What a click does, under the action's name for this kind of control.
-    QStringList clickAction(const QString &name) const
-    {
-        QStringList names;
-        if (widget()->isEnabled())
-            names << name;
-        return names + QAccessibleWidget::actionNames();
-    }
-    QStringList clickKeys(const QString &name, const QString &action) const
-    {
-        const QString key = accessKey(control()->Caption());
-        if (action == name && !key.isEmpty())
-            return {key};
-        return QAccessibleWidget::keyBindingsForAction(action);
-    }
+    // The name of the clicking action; none for a control that a click does nothing to.
+    virtual QString clickAction() const { return {}; }
+    virtual void click() {}
 
     // A left click focuses the control whatever its tab stop, so it can always have the focus.
     static void clickFocus(QAccessible::State &state, const QWidget *w)
@@ -96,26 +106,16 @@ public:
         return s;
     }
 
-    QStringList actionNames() const override { return clickAction(mainAction()); }
-    QStringList keyBindingsForAction(const QString &action) const override
-    {
-        return clickKeys(mainAction(), action);
-    }
-    void doAction(const QString &action) override
-    {
-        if (action == mainAction() && widget()->isEnabled())
-            clickLater(button());
-        else
-            QAccessibleWidget::doAction(action);
-    }
-
-private:
-    TFlatButton *button() const { return static_cast<TFlatButton *>(widget()); }
+protected:
     // A button of a group latches: a click toggles it.
-    QString mainAction() const
+    QString clickAction() const override
     {
         return button()->GroupIndex() != 0 ? toggleAction() : pressAction();
     }
+    void click() override { clickLater(button()); }
+
+private:
+    TFlatButton *button() const { return static_cast<TFlatButton *>(widget()); }
 };
 
 class CheckAccessible final : public CaptionedAccessible {
@@ -135,18 +135,9 @@ public:
         return s;
     }
 
-    QStringList actionNames() const override { return clickAction(toggleAction()); }
-    QStringList keyBindingsForAction(const QString &action) const override
-    {
-        return clickKeys(toggleAction(), action);
-    }
-    void doAction(const QString &action) override
-    {
-        if (action == toggleAction() && widget()->isEnabled())
-            clickLater(check());
-        else
-            QAccessibleWidget::doAction(action);
-    }
+protected:
+    QString clickAction() const override { return toggleAction(); }
+    void click() override { clickLater(check()); }
 
 private:
     FlatCheckControl *check() const { return static_cast<FlatCheckControl *>(widget()); }
