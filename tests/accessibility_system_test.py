@@ -175,7 +175,8 @@ def screen_reader_reads_strip_and_configuration():
         focus = lambda: [e["name"] for e in reader.events("focused") if e["detail"] == 1]
         order = ["Always On Top", "Popup Message Box On Status Change",
                  "Automatically Run At Windows Startup", "Use The System Tray Instead Of Taskbar",
-                 "Show Window Bevel As Raised", "Reset!", "", "", "Ok", "Cancel", "Help",
+                 "Show Window Bevel As Raised", "Reset!", "Warn @ 25%", "Shutdown @ 10%", "Ok",
+                 "Cancel", "Help",
                  "Snap Window To Screen Edge"]
         desk.xdotool("windowactivate", "--sync", window_of(desk, bar))
         for name in order:

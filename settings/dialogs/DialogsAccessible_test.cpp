@@ -1,7 +1,9 @@
 // The help windows and the about box as a screen reader reads them.
 #include "HelpTexts.h"
 #include "KitAccessible.h"
+#include "SelectionTrackBar.h"
 #include "TAboutBox.h"
+#include "TfrmConfig.h"
 #include "TfrmConfigHelp.h"
 #include "TfrmMainHelp.h"
 
@@ -70,4 +72,19 @@ TEST(DialogsAccessible, HelpWindowsAndAboutBoxReadAsDialogsWithTheirTexts)
         for (const auto &want : row.holds)
             EXPECT_TRUE(found.contains(want)) << want.first << " " << want.second.toStdString();
     }
+}
+
+TEST(DialogsAccessible, EachSliderIsNamedByItsLabel)
+{
+    TfrmConfig dialog;
+    dialog.WarnPercent = 25;
+    dialog.ShutdownPercent = 10;
+    dialog.show();
+    const auto name = [](QWidget *w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(dialog.TrackBarWarn), QStringLiteral("Warn @ 25%"));
+    EXPECT_EQ(name(dialog.TrackBarShutdown), QStringLiteral("Shutdown @ 10%"));
+    dialog.TrackBarWarn->setValue(30);
+    EXPECT_EQ(name(dialog.TrackBarWarn), QStringLiteral("Warn @ 30%"));
 }

@@ -184,6 +184,9 @@ TfrmConfig::TfrmConfig(QWidget *parent)
     TrackBarShutdown->setToolTip(QStringLiteral(
         "0% will disable, Voltline will force the computer to shutdown at this percentage"));
     KitControl::setShowHint(TrackBarShutdown, true);
+    // Each label names its slider for a screen reader (the labels carry no access key).
+    lblWarn->setBuddy(TrackBarWarn);
+    lblShutdown->setBuddy(TrackBarShutdown);
 
     btnOK = makeButton(this, "btnOK", QRect(8, 344, 81, 25), QStringLiteral("&Ok"));
     btnCancel = makeButton(this, "btnCancel", QRect(96, 344, 81, 25), QStringLiteral("&Cancel"));
