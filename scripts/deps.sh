@@ -11,7 +11,7 @@ test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev openbox trayer xdotool x11
            python3 python3-dbusmock dbus-x11 imagemagick clang libclang-rt-14-dev
            cbatticon dpkg-dev file fakeroot man-db lintian appstream desktop-file-utils
            fonts-wine util-linux procps x11-xserver-utils libglib2.0-bin
-           xfwm4 xfce4-panel xfconf weston qt6-wayland kwin-x11
+           xfwm4 xfce4-panel xfconf weston qt6-wayland
            at-spi2-core python3-pyatspi qt6-gtk-platformtheme gnome-themes-extra)
 # The default build with its tests and benchmarks, git for the build it compares with, and
 # matplotlib for the picture.
