@@ -338,8 +338,10 @@ void TfrmMain::setTimeText(const QString &text)
 
 void TfrmMain::setApplicationTitle(const QString &text)
 {
-    if (windowTitle() != text)
-        setWindowTitle(text);
+    if (windowTitle() == text)
+        return;
+    setWindowTitle(text);
+    m_xlib.titleChanged();
 }
 
 void TfrmMain::setHintText(const QString &text)

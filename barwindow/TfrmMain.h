@@ -8,6 +8,7 @@
 #include "StateIconCache.h"
 #include "StripLabel.h"
 #include "WindowDrag.h"
+#include "XlibSettler.h"
 
 #include <QChar>
 #include <QPointer>
@@ -173,4 +174,5 @@ private:
     QChar m_pendingIcon;
     QRect m_pendingIconRect;
     StateIconCache m_iconCache;
+    XlibSettler m_xlib; // the title's Xlib requests, settled now and then
 };

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-            fonts-dejavu-core libxcb1-dev)
+            fonts-dejavu-core libxcb1-dev libx11-dev)
 run_pkgs=(xvfb xauth imagemagick x11-utils dbus-x11 openbox trayer xdotool fonts-wine)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev openbox trayer xdotool x11-utils
            python3 python3-dbusmock dbus-x11 imagemagick clang libclang-rt-14-dev
