@@ -43,6 +43,8 @@ before="${FOOTPRINT_BEFORE:-}"
 starts="${FOOTPRINT_STARTS:-7}"
 
 die() { echo "footprint: $*" >&2; exit 1; }
+# shellcheck source=desktop.sh
+. "$here/desktop.sh"
 
 if [ "${FOOTPRINT_IN_NS:-}" != 1 ]; then
     [ "$(id -u)" -eq 0 ] || die "run as root (needs a private mount namespace)"
@@ -61,7 +63,7 @@ fi
 work="$(mktemp -d /tmp/voltline-footprint.XXXXXX)"
 cleanup() {
     local p
-    for p in ${cleanup_pids:-}; do kill "$p" 2>/dev/null || true; done
+    for p in ${cleanup_pids:-} ${desktop_pids:-}; do kill "$p" 2>/dev/null || true; done
     umount /sys/class/power_supply 2>/dev/null || true
     [ "${FOOTPRINT_KEEP:-}" = 1 ] || rm -rf "$work"
 }
@@ -111,16 +113,6 @@ median() {
         awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "NA" }'
 }
 
-# Waits up to $2 tenths of a second for command $1 to succeed.
-wait_for() {
-    local cmd=$1 n=${2:-100}
-    while ! eval "$cmd" >/dev/null 2>&1; do
-        n=$((n - 1))
-        [ "$n" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
-
 # measure NAME COMMAND...: one program on its own display; writes $work/NAME.result.
 measure() {
     local name=$1
@@ -132,33 +124,7 @@ measure() {
     export XDG_RUNTIME_DIR="$dir/runtime"
     unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 
-    local dispfile="$dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dispfile" 2>"$dir/xvfb.log" &
-    local xvfb=$!
-    cleanup_pids="$xvfb"
-    wait_for "[ -s '$dispfile' ]" 100 || die "$name: Xvfb did not start"
-    export DISPLAY=":$(cat "$dispfile")"
-
-    # Private buses: the session one for the tray, and a stand-in system bus so nothing
-    # here can reach the real logind.
-    local bus
-    bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile)"
-    export DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")"
-    export DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
-    local buspid
-    buspid="$(sed -n 2p <<<"$bus")"
-    cleanup_pids="$cleanup_pids $buspid"
-
-    openbox >"$dir/openbox.log" 2>&1 &
-    local wm=$!
-    cleanup_pids="$cleanup_pids $wm"
-    wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" 100 ||
-        die "$name: openbox did not start"
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-        --SetPartialStrut true --transparent false >"$dir/trayer.log" 2>&1 &
-    local tray=$!
-    cleanup_pids="$cleanup_pids $tray"
-    wait_for "xdotool search --classname panel" 100 || die "$name: trayer did not start"
+    start_desktop "$name" "$dir"
 
     # Start-up time: the median of several cold-config starts, each ended once it mapped.
     local i maps=() mapcpu=()
@@ -177,7 +143,7 @@ measure() {
     local out="$dir/probe.out"
     "$probe" "$@" >"$out" 2>"$dir/program.log" &
     local probepid=$!
-    cleanup_pids="$cleanup_pids $probepid"
+    cleanup_pids="$probepid"
     wait_for "grep -q '^pid ' '$out'" 50 || die "$name: did not start"
     local pid
     pid="$(awk '/^pid /{print $2}' "$out")"
@@ -224,11 +190,8 @@ measure() {
 
     kill -TERM "$probepid" 2>/dev/null || true
     wait "$probepid" 2>/dev/null || true
-    kill "$tray" "$wm" "$buspid" 2>/dev/null || true
-    wait "$tray" "$wm" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
     cleanup_pids=""
+    stop_desktop
     echo "measured $name ($((($(now_ns) - start) / 1000000000)) s)" >&2
 }
 
