@@ -9,12 +9,32 @@
 namespace {
 
 constexpr quint32 kPurple = 0x00800080;
+// What the laptop learned before each scene.
+constexpr DischargeStatistics kLearned{150, 40, 90, 20};
 
 PowerStatusReading held(quint8 flag, quint8 percent)
 {
     PowerStatusReading r{1, flag, percent, -1};
     r.BatteryHeld = true;
     return r;
+}
+
+// After `seconds` more of `reading`, a step of one point its way is learned as `learnedAs`.
+void expectNextStepLearned(MonitorRig &rig, const PowerStatusReading &reading, int seconds,
+                           qint32 learnedAs)
+{
+    for (int s = 1; s < seconds; ++s)
+        rig.second(reading);
+    const bool draining = reading.ACLineStatus == 0;
+    PowerStatusReading step = reading;
+    step.BatteryLifePercent += draining ? -1 : 1;
+    rig.second(step);
+    if (draining)
+        EXPECT_EQ(rig.stats.DrainTime, (kLearned.DrainTime * kLearned.DrainTaken + learnedAs) /
+                                           (kLearned.DrainTaken + 1));
+    else
+        EXPECT_EQ(rig.stats.ChargeTime, (kLearned.ChargeTime * kLearned.ChargeTaken + learnedAs) /
+                                            (kLearned.ChargeTaken + 1));
 }
 
 QString clockText(qint64 s)
@@ -34,10 +54,9 @@ TEST(MonitorHeld, AnHourAtTheLimitTeachesNothing)
         const char *name;
         quint8 flag, percent;
         PowerStatusReading after; // the reading that ends the spell
-        qint64 countdown;         // from the stored means below, before the display tick
+        qint64 countdown;         // from kLearned, before the display tick
         qint32 nextStep;          // what the next step 100 s later is learned as
     };
-    const DischargeStatistics learned{150, 40, 90, 20};
     const Row rows[] = {
         {"threshold 80 %, unplugged", 1, 80, {0, 1, 79, -1}, 150 * 79, 100},
         {"gauge full at 97 %, unplugged", 1, 97, {0, 1, 97, -1}, 150 * 97, 100},
@@ -54,7 +73,7 @@ TEST(MonitorHeld, AnHourAtTheLimitTeachesNothing)
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
         MonitorRig rig(held(r.flag, r.percent));
-        rig.stats = learned;
+        rig.stats = kLearned;
         rig.settings.PopupBoxStatus = true;
         rig.monitor.StartMonitor();
         const quint8 later = r.percent == 100 ? 100 : r.percent - 1;
@@ -66,24 +85,14 @@ TEST(MonitorHeld, AnHourAtTheLimitTeachesNothing)
         EXPECT_EQ(rig.host.gaugeColor, kPurple);
         EXPECT_EQ(rig.host.hintText, "AC Power - Right click for menu");
         EXPECT_EQ(rig.host.timeText, "0:00:00");
-        EXPECT_EQ(
-            rig.host.applicationTitle,
-            QStringLiteral("%1%, FULL : Voltline").arg(r.percent == 100 ? 100 : r.percent - 1));
-        EXPECT_EQ(rig.host.gaugePosition, r.percent == 100 ? 100 : r.percent - 1);
+        EXPECT_EQ(rig.host.applicationTitle, QStringLiteral("%1%, FULL : Voltline").arg(later));
+        EXPECT_EQ(rig.host.gaugePosition, later);
 
         rig.second(r.after);
-        EXPECT_EQ(rig.stats, learned);
+        EXPECT_EQ(rig.stats, kLearned);
         EXPECT_EQ(rig.host.timeText, clockText(r.countdown - 1));
         // From here on learning goes on as usual.
-        for (int s = 0; s < 99; ++s)
-            rig.second(r.after);
-        PowerStatusReading step = r.after;
-        step.BatteryLifePercent += r.after.ACLineStatus == 0 ? -1 : 1;
-        rig.second(step);
-        if (r.after.ACLineStatus == 0)
-            EXPECT_EQ(rig.stats.DrainTime, (150 * 40 + r.nextStep) / 41);
-        else
-            EXPECT_EQ(rig.stats.ChargeTime, (90 * 20 + r.nextStep) / 21);
+        expectNextStepLearned(rig, r.after, 100, r.nextStep);
     }
 }
 
@@ -131,11 +140,10 @@ TEST(MonitorSleep, AStepAcrossASleepTeachesNothing)
         const char *name;
         PowerStatusReading before, after;
         qint64 sleepMs;
-        qint64 countdown; // from the means below, before the display tick
+        qint64 countdown; // from kLearned, before the display tick
         // The window's ticks may come before the sampler's first one after the resume.
         bool samplerLate = false;
     };
-    const DischargeStatistics learned{150, 40, 90, 20};
     const Row rows[] = {
         {"eight hours asleep cost 7 %", {0, 0, 57, -1}, {0, 0, 50, -1}, 8 * 3600'000, 150 * 50},
         {"hibernated an hour, no step", {0, 0, 57, -1}, {0, 0, 57, -1}, 3600'000, 150 * 57},
@@ -153,7 +161,7 @@ TEST(MonitorSleep, AStepAcrossASleepTeachesNothing)
         MonitorRig rig(r.before);
         rig.monitor.StartMonitor();
         rig.second(r.before);
-        rig.stats = learned;
+        rig.stats = kLearned;
         for (int s = 0; s < 60; ++s) // half a step watched before the sleep
             rig.second(r.before);
         rig.clock.sleep(r.sleepMs);
@@ -165,18 +173,9 @@ TEST(MonitorSleep, AStepAcrossASleepTeachesNothing)
         } else {
             rig.second(r.after);
         }
-        EXPECT_EQ(rig.stats, learned);
+        EXPECT_EQ(rig.stats, kLearned);
         EXPECT_EQ(rig.host.timeText, clockText(r.countdown - 1));
-
-        for (int s = 0; s < 119; ++s)
-            rig.second(r.after);
-        PowerStatusReading step = r.after;
-        step.BatteryLifePercent += r.after.ACLineStatus == 0 ? -1 : 1;
-        rig.second(step);
-        if (r.after.ACLineStatus == 0)
-            EXPECT_EQ(rig.stats.DrainTime, (150 * 40 + 120) / 41);
-        else
-            EXPECT_EQ(rig.stats.ChargeTime, (90 * 20 + 120) / 21);
+        expectNextStepLearned(rig, r.after, 120, 120);
     }
 }
 
